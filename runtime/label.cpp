@@ -1,0 +1,85 @@
+#include "runtime/label.h"
+
+#include "runtime/label_widget.h"
+#include "runtime/qt_colour.h"
+#include "runtime/surface_widget.h"
+#include "runtime/twips.h"
+#include "runtime/window.h"
+
+namespace rt {
+
+Label::Label(Window& window, const LabelDefinition& def)
+    : window_(window),
+      widget_(new LabelWidget(window.surface())),
+      caption_(def.caption),
+      left_(def.left),
+      top_(def.top)
+{
+    const QPalette palette = widget_->palette();
+    backColor_ = fromQColor(palette.color(QPalette::Window));
+    foreColor_ = fromQColor(palette.color(QPalette::WindowText));
+
+    QFont font(QString::fromStdString(def.fontFamily));
+    // Points are sized as logical pixels at 96 dpi (3 points make 4
+    // pixels), whatever the display reports, so the text fits the box.
+    font.setPixelSize(def.fontPoints * 4 / 3);
+    font.setWeight(QFont::Normal);
+    widget_->setFont(font);
+    widget_->resize(twipsToPixels(def.width), twipsToPixels(def.height));
+    widget_->setText(QString::fromStdString(caption_));
+    widget_->setColours(toQColor(backColor_), toQColor(foreColor_));
+    place();
+    widget_->show();
+}
+
+void Label::setCaption(const std::string& caption)
+{
+    caption_ = caption;
+    widget_->setText(QString::fromStdString(caption));
+}
+
+void Label::setVisible(bool visible)
+{
+    if (visible == visible_)
+        return;
+    visible_ = visible;
+    if (!visible)
+        window_.surface()->erase(widget_->geometry());
+    widget_->setVisible(visible);
+}
+
+void Label::setLeft(float left)
+{
+    left_ = left;
+    place();
+}
+
+void Label::setTop(float top)
+{
+    top_ = top;
+    place();
+}
+
+void Label::place()
+{
+    const QPoint to(twipsToPixels(left_), twipsToPixels(top_));
+    if (to == widget_->pos())
+        return;
+    // What the label leaves behind shows the plain background.
+    window_.surface()->erase(widget_->geometry());
+    widget_->move(to);
+}
+
+void Label::setBackColor(Colour colour)
+{
+    backColor_ = colour;
+    widget_->setColours(toQColor(backColor_), toQColor(foreColor_));
+}
+
+void Label::setForeColor(Colour colour)
+{
+    foreColor_ = colour;
+    widget_->setColours(toQColor(backColor_), toQColor(foreColor_));
+}
+
+} // namespace rt

@@ -1,0 +1,115 @@
+#include "runtime/surface_widget.h"
+
+#include "runtime/qt_colour.h"
+
+#include <QKeyEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QtMath>
+
+namespace rt {
+
+SurfaceWidget::SurfaceWidget(QWidget* parent)
+    : QWidget(parent), backColor_(fromQColor(palette().color(QPalette::Window)))
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void SurfaceWidget::growToCover(const QRect& area)
+{
+    const QSize have = squares_.isNull() ? QSize(0, 0) : drawnSize();
+    const QSize need = have.expandedTo(QSize(area.right() + 1, area.bottom() + 1));
+    if (need == have)
+        return;
+    const qreal ratio = devicePixelRatioF();
+    QImage grown(QSize(qCeil(need.width() * ratio), qCeil(need.height() * ratio)), QImage::Format_RGB32);
+    grown.setDevicePixelRatio(ratio);
+    grown.fill(toQColor(backColor_));
+    if (!squares_.isNull()) {
+        QPainter p(&grown);
+        p.drawImage(QPoint(0, 0), squares_);
+    }
+    squares_ = std::move(grown);
+}
+
+QSize SurfaceWidget::drawnSize() const
+{
+    return (QSizeF(squares_.size()) / squares_.devicePixelRatio()).toSize();
+}
+
+void SurfaceWidget::fillBox(const QRectF& box, Colour colour)
+{
+    const QRect pixels = box.toAlignedRect();
+    if (pixels.right() < 0 || pixels.bottom() < 0)
+        return;
+    growToCover(pixels);
+    QPainter p(&squares_);
+    p.fillRect(box, toQColor(colour));
+    p.end();
+    update(pixels);
+}
+
+void SurfaceWidget::setBackColor(Colour colour)
+{
+    const bool unchanged = colour == backColor_ && squares_.isNull();
+    backColor_ = colour;
+    squares_ = QImage();
+    if (!unchanged)
+        update();
+}
+
+void SurfaceWidget::erase(const QRect& area)
+{
+    if (squares_.isNull())
+        return;
+    QPainter p(&squares_);
+    p.fillRect(area, toQColor(backColor_));
+}
+
+Colour SurfaceWidget::colourAt(QPoint pixel) const
+{
+    const QPoint device = pixel * squares_.devicePixelRatio();
+    if (!squares_.isNull() && squares_.rect().contains(device))
+        return fromQColor(squares_.pixelColor(device));
+    return backColor_;
+}
+
+bool SurfaceWidget::event(QEvent* event)
+{
+    // Key presses are taken before QWidget turns Tab into focus movement.
+    if (event->type() == QEvent::KeyPress && onKey) {
+        onKey(static_cast<QKeyEvent*>(event));
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void SurfaceWidget::paintEvent(QPaintEvent* event)
+{
+    QPainter p(this);
+    const QColor back = toQColor(backColor_);
+    if (squares_.isNull()) {
+        for (const QRect& r : event->region())
+            p.fillRect(r, back);
+        return;
+    }
+    const QRect drawn(QPoint(0, 0), drawnSize());
+    for (const QRect& r : event->region()) {
+        const QRect inImage = r & drawn;
+        if (!inImage.isEmpty())
+            p.drawImage(inImage, squares_, QRectF(QPointF(inImage.topLeft()) * squares_.devicePixelRatio(),
+                                                 QSizeF(inImage.size()) * squares_.devicePixelRatio()));
+        for (const QRect& rest : QRegion(r).subtracted(drawn))
+            p.fillRect(rest, back);
+    }
+}
+
+void SurfaceWidget::mousePressEvent(QMouseEvent* event)
+{
+    if (onMousePress)
+        onMousePress(event);
+    event->accept();
+}
+
+} // namespace rt

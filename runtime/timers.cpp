@@ -1,0 +1,127 @@
+#include "runtime/timers.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace rt {
+
+using std::chrono::nanoseconds;
+
+TimerHub::TimerHub(const Clock& clock, Drive drive) : clock_(clock), drive_(drive)
+{
+    wake_.setSingleShot(true);
+    wake_.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&wake_, &QTimer::timeout, [this] { deliverDue(); });
+}
+
+void TimerHub::attach(Timer* timer)
+{
+    timers_.push_back(timer);
+    rearm();
+}
+
+void TimerHub::detach(Timer* timer)
+{
+    std::erase(timers_, timer);
+    rearm();
+}
+
+Timer* TimerHub::earliestEnabled() const
+{
+    Timer* earliest = nullptr;
+    for (Timer* t : timers_) {
+        if (t->enabled_ && (!earliest || t->nextDeadline() < earliest->nextDeadline()))
+            earliest = t;
+    }
+    return earliest;
+}
+
+void TimerHub::deliverDue()
+{
+    const nanoseconds now = clock_.steadyNow();
+    // Each timer is visited once per call, so at most one tick of it is
+    // delivered however late the call is.
+    std::vector<Timer*> due;
+    for (Timer* t : timers_) {
+        if (t->enabled_ && t->nextDeadline() <= now)
+            due.push_back(t);
+    }
+    std::stable_sort(due.begin(), due.end(),
+                     [](const Timer* a, const Timer* b) { return a->nextDeadline() < b->nextDeadline(); });
+    for (Timer* t : due) {
+        // A handler earlier in this round may have stopped everything,
+        // disabled this timer or restarted it.
+        if (stopped_ || !t->enabled_ || t->nextDeadline() > now)
+            continue;
+        t->ticksSinceStart_ = (now - t->start_) / t->period_ + 1;
+        t->onTick_();
+    }
+    rearm();
+}
+
+void TimerHub::advance(ManualClock& clock, nanoseconds by)
+{
+    const nanoseconds target = clock.steadyNow() + by;
+    for (Timer* next = earliestEnabled(); next && !stopped_ && next->nextDeadline() <= target;
+         next = earliestEnabled()) {
+        clock.advance(next->nextDeadline() - clock.steadyNow());
+        deliverDue();
+    }
+    clock.advance(target - clock.steadyNow());
+}
+
+void TimerHub::stopAll()
+{
+    stopped_ = true;
+    wake_.stop();
+}
+
+void TimerHub::rearm()
+{
+    if (drive_ != Drive::Realtime)
+        return;
+    const Timer* next = stopped_ ? nullptr : earliestEnabled();
+    if (!next) {
+        wake_.stop();
+        return;
+    }
+    // Qt's timers take whole milliseconds: wake at the first whole
+    // millisecond at or after the deadline and deliver then.
+    const double waitMs = std::ceil(std::chrono::duration<double, std::milli>(next->nextDeadline() - clock_.steadyNow()).count());
+    wake_.start(std::max(0, static_cast<int>(waitMs)));
+}
+
+Timer::Timer(TimerHub& hub, double intervalMs, bool enabled, std::function<void()> onTick)
+    : hub_(hub),
+      intervalMs_(intervalMs),
+      period_(std::max(TimerHub::kShortestPeriod,
+                       nanoseconds(static_cast<std::int64_t>(std::llround(intervalMs * 1e6))))),
+      enabled_(enabled),
+      onTick_(std::move(onTick))
+{
+    restart();
+    hub_.attach(this);
+}
+
+Timer::~Timer()
+{
+    hub_.detach(this);
+}
+
+void Timer::setEnabled(bool enabled)
+{
+    if (enabled == enabled_)
+        return;
+    enabled_ = enabled;
+    if (enabled_)
+        restart();
+    hub_.rearm();
+}
+
+void Timer::restart()
+{
+    start_ = hub_.clock_.steadyNow();
+    ticksSinceStart_ = 1;
+}
+
+} // namespace rt

@@ -1,0 +1,122 @@
+#include "runtime/window.h"
+
+#include "runtime/key_text.h"
+#include "runtime/surface_widget.h"
+#include "runtime/twips.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QMouseEvent>
+
+namespace rt {
+
+namespace {
+
+std::int16_t buttonCode(Qt::MouseButton button)
+{
+    switch (button) {
+    case Qt::LeftButton: return 1;
+    case Qt::RightButton: return 2;
+    case Qt::MiddleButton: return 4;
+    default: return 0;
+    }
+}
+
+std::int16_t shiftCode(Qt::KeyboardModifiers modifiers)
+{
+    return static_cast<std::int16_t>((modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
+                                     (modifiers & Qt::AltModifier ? 4 : 0));
+}
+
+} // namespace
+
+class Window::Frame final : public QMainWindow {
+public:
+    explicit Frame(Window& owner) : owner_(owner) {}
+
+    void key(QKeyEvent* event)
+    {
+        const auto character = characterOf(*event);
+        if (!character || owner_.unloaded_ || !owner_.onKeyPress) {
+            event->ignore();
+            return;
+        }
+        std::int16_t keyAscii = *character;
+        owner_.onKeyPress(keyAscii);
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override { key(event); }
+
+    void closeEvent(QCloseEvent* event) override
+    {
+        event->accept();
+        if (!owner_.unloaded_) {
+            owner_.unloaded_ = true;
+            if (owner_.onClosed)
+                owner_.onClosed();
+        }
+    }
+
+private:
+    Window& owner_;
+};
+
+Window::Window(const WindowDefinition& def) : frame_(std::make_unique<Frame>(*this)), surface_(new SurfaceWidget)
+{
+    frame_->setWindowTitle(QString::fromStdString(def.caption));
+    frame_->setCentralWidget(surface_);
+    surface_->onKey = [this](QKeyEvent* event) { frame_->key(event); };
+    surface_->onMousePress = [this](QMouseEvent* event) {
+        if (unloaded_ || !onMouseDown)
+            return;
+        std::int16_t button = buttonCode(event->button());
+        std::int16_t shift = shiftCode(event->modifiers());
+        float x = static_cast<float>(pixelsToTwips(event->position().x()));
+        float y = static_cast<float>(pixelsToTwips(event->position().y()));
+        onMouseDown(button, shift, x, y);
+    };
+    surface_->resize(twipsToPixels(def.clientWidth), twipsToPixels(def.clientHeight));
+    surface_->setFocus();
+}
+
+Window::~Window() = default;
+
+void Window::fillBox(float x1, float y1, float x2, float y2, Colour colour)
+{
+    surface_->fillBox(twipsBox(x1, y1, x2, y2), colour);
+}
+
+void Window::setBackColor(Colour colour)
+{
+    surface_->setBackColor(colour);
+}
+
+Colour Window::backColor() const
+{
+    return surface_->backColor();
+}
+
+void Window::showMaximized()
+{
+    // The size for when the user restores the window: the client area as
+    // defined, below the menu bar.
+    frame_->resize(surface_->width(), surface_->height() + frame_->menuBar()->sizeHint().height());
+    frame_->showMaximized();
+    surface_->setFocus();
+}
+
+void Window::unload()
+{
+    unloaded_ = true;
+    frame_->close();
+}
+
+QMainWindow* Window::widget() const
+{
+    return frame_.get();
+}
+
+} // namespace rt

@@ -1,0 +1,61 @@
+#pragma once
+// The main window: title, menu bar, drawing surface, and the key and mouse
+// events of its client area.
+
+#include "runtime/colour.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+class QMainWindow;
+
+namespace rt {
+
+class SurfaceWidget;
+
+struct WindowDefinition {
+    std::string caption;
+    float clientWidth = 0;    // twips, when not maximised
+    float clientHeight = 0;
+};
+
+class Window {
+public:
+    explicit Window(const WindowDefinition& definition);
+    ~Window();
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    // Fills the box between two opposite corners, in twips.
+    void fillBox(float x1, float y1, float x2, float y2, Colour colour);
+    // The whole client area shows the colour; everything drawn is wiped.
+    void setBackColor(Colour colour);
+    Colour backColor() const;
+
+    void showMaximized();
+    // Closes the window; no event of it is delivered afterwards.
+    void unload();
+    bool unloaded() const { return unloaded_; }
+
+    // A key that produces a character: its code.
+    std::function<void(std::int16_t& keyAscii)> onKeyPress;
+    // A press of a mouse button on the client area outside the label:
+    // button (1 left, 2 right, 4 middle), modifiers (1 Shift, 2 Ctrl,
+    // 4 Alt) and the place in twips.
+    std::function<void(std::int16_t& button, std::int16_t& shift, float& x, float& y)> onMouseDown;
+    // The window system closed the window.
+    std::function<void()> onClosed;
+
+    QMainWindow* widget() const;
+    SurfaceWidget* surface() const { return surface_; }
+
+private:
+    class Frame;
+    std::unique_ptr<Frame> frame_;
+    SurfaceWidget* surface_;
+    bool unloaded_ = false;
+};
+
+} // namespace rt
