@@ -1,7 +1,9 @@
 #include "runtime/label_widget.h"
 
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 namespace rt {
 
@@ -15,6 +17,7 @@ void LabelWidget::setText(const QString& text)
     if (text == text_)
         return;
     text_ = text;
+    drawnFont_ = fontFor(text_);
     update();
 }
 
@@ -27,13 +30,38 @@ void LabelWidget::setColours(const QColor& back, const QColor& fore)
     update();
 }
 
+QFont LabelWidget::fontFor(const QString& text) const
+{
+    QFont f = font();
+    const int width = QFontMetrics(f).horizontalAdvance(text);
+    if (width <= this->width() || f.pixelSize() <= 0)
+        return f;
+    int pixels = f.pixelSize() * this->width() / width;
+    f.setPixelSize(std::max(1, pixels));
+    while (pixels > 1 && QFontMetrics(f).horizontalAdvance(text) > this->width())
+        f.setPixelSize(--pixels);
+    return f;
+}
+
 void LabelWidget::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.fillRect(rect(), back_);
     p.setPen(fore_);
-    p.setFont(font());
+    p.setFont(drawnFont_);
     p.drawText(rect(), Qt::AlignCenter, text_);
+}
+
+void LabelWidget::resizeEvent(QResizeEvent*)
+{
+    drawnFont_ = fontFor(text_);
+}
+
+void LabelWidget::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::FontChange)
+        drawnFont_ = fontFor(text_);
+    QWidget::changeEvent(event);
 }
 
 void LabelWidget::mousePressEvent(QMouseEvent* event)

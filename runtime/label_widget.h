@@ -18,13 +18,19 @@ public:
     void setText(const QString& text);
     QString text() const { return text_; }
     void setColours(const QColor& back, const QColor& fore);
+    // The label's font, made just small enough for the text to fit the box
+    // where it would not (a long time form in some locales).
+    QFont fontFor(const QString& text) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     QString text_;
+    QFont drawnFont_;   // fitted once per text, not per frame
     QColor back_;
     QColor fore_;
 };
