@@ -53,8 +53,15 @@ void TimerHub::deliverDue()
         // disabled this timer or restarted it.
         if (stopped_ || !t->enabled_ || t->nextDeadline() > now)
             continue;
+        const nanoseconds due = t->nextDeadline();
         t->ticksSinceStart_ = (now - t->start_) / t->period_ + 1;
+        if (!afterTick) {
+            t->onTick_();
+            continue;
+        }
+        const nanoseconds entered = clock_.steadyNow();
         t->onTick_();
+        afterTick(*t, due, entered);
     }
     rearm();
 }

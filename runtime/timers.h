@@ -39,6 +39,10 @@ public:
     void stopAll();
     bool stopped() const { return stopped_; }
 
+    // Called after each delivered tick with its deadline and the time its
+    // handler was entered; for measuring, unset in the program.
+    std::function<void(const Timer& timer, std::chrono::nanoseconds due, std::chrono::nanoseconds entered)> afterTick;
+
 private:
     friend class Timer;
     void attach(Timer* timer);

@@ -1,0 +1,111 @@
+// The program as it runs, with its timers traced for the benchmark. Each
+// Timer4 and Timer1 tick is followed at once by the repaint it queued, so
+// its time includes that repaint. When the program ends it writes, as JSON:
+// every tick's delivery time per timer, the time of each traced call, and
+// when the window was first exposed and the label first drawn.
+//
+//   brisora_traced OUT.json LAUNCH_EPOCH_MS
+
+#include "app/form1.h"
+#include "runtime/label_widget.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMainWindow>
+#include <QWindow>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Trace {
+    std::vector<double> deliveredMs;   // steady time of each delivery
+    std::vector<double> callUs;        // handler + repaint
+};
+
+// Remembers when something first happened, in ms since the epoch.
+class FirstEvent final : public QObject {
+public:
+    explicit FirstEvent(QEvent::Type type) : type_(type) {}
+    qint64 at = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == type_ && at == 0)
+            at = QDateTime::currentMSecsSinceEpoch();
+        return false;
+    }
+
+private:
+    QEvent::Type type_;
+};
+
+QJsonArray toJson(const std::vector<double>& values)
+{
+    QJsonArray out;
+    for (double v : values)
+        out.append(v);
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: brisora_traced OUT.json LAUNCH_EPOCH_MS\n");
+        return 2;
+    }
+    const QString outPath = QString::fromLocal8Bit(argv[1]);
+    const qint64 launched = QByteArray(argv[2]).toLongLong();
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+
+    rt::SystemClock clock;
+    rt::MersenneRandom random;
+    rt::TimerHub timers(clock, rt::TimerHub::Drive::Realtime);
+    rt::LocaleText text;
+    rt::Services services{clock, random, timers, text, [] { QCoreApplication::exit(0); }};
+    Form1 form(services);
+
+    const std::map<const rt::Timer*, std::string> names{
+        {&form.Timer1, "Timer1"}, {&form.Timer2, "Timer2"}, {&form.Timer3, "Timer3"},
+        {&form.Timer4, "Timer4"}, {&form.Timer5, "Timer5"}, {&form.Timer6, "Timer6"}};
+    std::map<std::string, Trace> traces;
+    timers.afterTick = [&](const rt::Timer& timer, std::chrono::nanoseconds, std::chrono::nanoseconds entered) {
+        Trace& trace = traces[names.at(&timer)];
+        trace.deliveredMs.push_back(std::chrono::duration<double, std::milli>(entered).count());
+        if (&timer == &form.Timer4 || &timer == &form.Timer1) {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+            trace.callUs.push_back(std::chrono::duration<double, std::micro>(clock.steadyNow() - entered).count());
+        }
+    };
+
+    FirstEvent exposed(QEvent::Expose);
+    FirstEvent labelDrawn(QEvent::Paint);
+    form.Label1.widget()->installEventFilter(&labelDrawn);
+    form.start();
+    form.form.widget()->windowHandle()->installEventFilter(&exposed);
+
+    const int status = app.exec();
+
+    QJsonObject timersJson;
+    for (const auto& [name, trace] : traces)
+        timersJson[QString::fromStdString(name)] = QJsonObject{{"delivered_ms", toJson(trace.deliveredMs)},
+                                                               {"call_us", toJson(trace.callUs)}};
+    const QJsonObject out{{"timers", timersJson},
+                          {"exposed_after_ms", exposed.at ? exposed.at - launched : -1},
+                          {"label_drawn_after_ms", labelDrawn.at ? labelDrawn.at - launched : -1}};
+    QFile file(outPath);
+    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(out).toJson(QJsonDocument::Compact)) < 0) {
+        std::fprintf(stderr, "brisora_traced: cannot write %s\n", argv[1]);
+        return 1;
+    }
+    return status;
+}
