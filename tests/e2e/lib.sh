@@ -34,6 +34,12 @@ check() {
 
 # Prints the closing line and exits with the verdict.
 finish() {
+    # In the sanitizer build a report from the last program started fails
+    # the script, whatever its checks said.
+    if grep -qE '^==[0-9]+==ERROR: |^SUMMARY: [A-Za-z]+Sanitizer|: runtime error: ' "$E2E_TMP/app.err" 2>/dev/null; then
+        fail "sanitizer report from the program"
+        cat "$E2E_TMP/app.err"
+    fi
     echo "$E2E_PASSED passed, $E2E_FAILED failed"
     [[ $E2E_FAILED -eq 0 ]]
     exit
@@ -60,9 +66,12 @@ start_x() {
     unset WAYLAND_DISPLAY
     export QT_QPA_PLATFORM=xcb
     if [[ ${2:-} != nowm ]]; then
-        openbox --sm-disable >"$E2E_TMP/wm.log" 2>&1 &
+        # Ready only once its start-up has run: openbox claims the screen
+        # early, and a window mapped before the end of its start-up can be
+        # left unmapped for good.
+        openbox --sm-disable --startup "touch $E2E_TMP/wm-ready" >"$E2E_TMP/wm.log" 2>&1 &
         WM_PID=$!
-        wait_for 20 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' ||
+        wait_for 20 test -e "$E2E_TMP/wm-ready" ||
             { echo "openbox did not start"; exit 1; }
     fi
 }
@@ -78,17 +87,29 @@ start_app() {
     WID=$(head -n1 "$E2E_TMP/wid")
 }
 
+# start_app_under WRAPPER...: like start_app, with the binary run by a
+# wrapper command (strace, env...). APP_PID is the wrapper's, so the window
+# is found by its title alone; the private X server holds no other.
+start_app_under() {
+    "$@" "$BRISORA_BIN" >"$E2E_TMP/app.out" 2>"$E2E_TMP/app.err" &
+    APP_PID=$!
+    WID=
+    wait_for 60 sh -c "xdotool search --onlyvisible --name '^Brisora' >'$E2E_TMP/wid' 2>/dev/null" ||
+        { echo "no window appeared"; cat "$E2E_TMP/app.err"; return 1; }
+    WID=$(head -n1 "$E2E_TMP/wid")
+}
+
 app_running() { kill -0 "$APP_PID" 2>/dev/null && ! grep -q '^State:.*Z' "/proc/$APP_PID/status" 2>/dev/null; }
 
-# app_exit_status SECONDS: waits for the program to end and prints its
-# status; prints "running" if it did not end in time.
-app_exit_status() {
-    if ! wait_for "$1" sh -c "! kill -0 $APP_PID 2>/dev/null || grep -q '^State:.*Z' /proc/$APP_PID/status"; then
-        echo running
-        return
-    fi
+# await_exit SECONDS: waits for the program to end and sets APP_STATUS to
+# its exit status, or to "running" if it did not end in time. Call it in the script's own shell, not inside $(...): a
+# subshell cannot reap the program, so a program that ends after the
+# subshell began gets a bogus status there (bash reports -1).
+await_exit() {
+    APP_STATUS=running
+    wait_for "$1" sh -c "! kill -0 $APP_PID 2>/dev/null || grep -q '^State:.*Z' /proc/$APP_PID/status" || return 0
     wait "$APP_PID"
-    echo $?
+    APP_STATUS=$?
     APP_PID=
 }
 
@@ -117,3 +138,45 @@ pixel() {
 key() { xdotool key --window "$WID" "$@"; }
 focus_app() { xdotool windowactivate --sync "$WID" 2>/dev/null || xdotool windowfocus --sync "$WID"; }
 click_at() { xdotool mousemove --sync "$1" "$2" click "${3:-1}"; }
+
+# surface_origin FILE: top-left corner of the drawing surface on the screen,
+# as "X Y". The surface starts right below the menu bar, whose bottom edge is
+# a rule of its own colour; a column far right of the menu titles, the
+# confetti and the label is scanned down from the client area's top.
+surface_origin() {
+    local cx cy width col
+    read -r cx cy < <(client_origin)
+    width=$(xwininfo -id "$WID" | awk '/Width:/ {print $NF}')
+    col=$((cx + (width > 920 ? 900 : width - 20)))
+    convert "$1" -crop "1x120+$col+$cy" +repage -depth 8 txt:- | awk -F'[:() ]+' -v cx="$cx" -v cy="$cy" '
+        NR == 1 { next }
+        NR == 2 { bar = $3; next }
+        !found && $3 != bar { split($1, p, ","); print cx, cy + p[2] + 1; found = 1 }
+        END { exit !found }'
+}
+
+# find_label FILE: the label in a screenshot, as "X Y W H R,G,B": its
+# top-left corner relative to the surface, its visible size and its
+# background colour (the commonest colour inside it). Found as the one wide
+# and tall block that is not the window's light grey; confetti squares are
+# too small to count. A label partly above or left of the surface is placed
+# by its bottom and right edges, which stay visible.
+find_label() {
+    local sx sy
+    read -r sx sy < <(surface_origin "$1") || return 1
+    convert "$1" -crop "700x500+$sx+$sy" +repage -alpha set -transparent 'rgb(239,239,239)' -depth 8 sparse-color:- |
+        tr ' ' '\n' | awk -F, '
+        NF >= 3 {
+            c = $0; sub(/^[^,]*,[^,]*,/, "", c); sub(/^srgba?\(/, "", c); sub(/(,1)?\)$/, "", c)
+            row[$2]++; col[$1]++; colour[$1, $2] = c }
+        END {
+            top = -1; left = -1
+            for (y = 0; y < 500; y++) if (row[y] >= 200) { if (top < 0) top = y; bottom = y }
+            for (x = 0; x < 700; x++) if (col[x] >= 50) { if (left < 0) left = x; right = x }
+            if (top < 0 || left < 0) exit 1
+            for (y = top; y <= bottom; y++) for (x = left; x <= right; x++) if ((x, y) in colour) n[colour[x, y]]++
+            best = ""; for (c in n) if (best == "" || n[c] > n[best]) best = c
+            w = right - left + 1; h = bottom - top + 1
+            print (left == 0 ? right - 336 : left), (top == 0 ? bottom - 80 : top), w, h, best
+        }'
+}
