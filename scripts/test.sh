@@ -4,7 +4,25 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
 bash scripts/deps.sh "${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
-cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON
-cmake --build build/test
-cd build/test
-ctest --output-on-failure --timeout 600 -j2
+# System locales for the tests that start the program under other languages;
+# generated only where missing.
+for loc in de_DE en_US en_GB fr_FR ja_JP ar_EG hi_IN; do
+    if ! locale -a 2>/dev/null | grep -qix "$loc.utf-\?8" && [[ -w /etc/locale.gen ]]; then
+        grep -qx "$loc.UTF-8 UTF-8" /etc/locale.gen || echo "$loc.UTF-8 UTF-8" >>/etc/locale.gen
+        need_locales=1
+    fi
+done
+if [[ -n ${need_locales:-} ]]; then locale-gen >/dev/null; fi
+# The whole suite runs twice: in the normal (hardened) build and in a build
+# under AddressSanitizer and UndefinedBehaviorSanitizer. The directories can
+# be moved for a trial run, e.g. BRISORA_TEST_DIR=build/mine.
+test_dir=${BRISORA_TEST_DIR:-build/test}
+sanitize_dir=${BRISORA_SANITIZE_TEST_DIR:-build/test-sanitize}
+status=0
+cmake -S . -B "$test_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON -DBRISORA_SANITIZE=OFF
+cmake --build "$test_dir"
+ctest --test-dir "$test_dir" --output-on-failure --timeout 600 -j2 || status=1
+cmake -S . -B "$sanitize_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON -DBRISORA_SANITIZE=ON -DBRISORA_BENCH=OFF
+cmake --build "$sanitize_dir"
+ctest --test-dir "$sanitize_dir" --output-on-failure --timeout 600 -j2 || status=1
+exit $status
