@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace rt {
@@ -35,6 +36,9 @@ public:
     // Manual drive: lets time run on a ManualClock to `by` later, delivering
     // every tick on its deadline on the way.
     void advance(ManualClock& clock, std::chrono::nanoseconds by);
+    // When the event loop should next deliver what is due; none when no
+    // timer runs.
+    std::optional<std::chrono::nanoseconds> nextWake() const;
     // No tick is delivered from now on.
     void stopAll();
     bool stopped() const { return stopped_; }

@@ -65,6 +65,7 @@ private slots:
     void stopAllFromHandlerEndsTheRound();
     void simultaneousTicksEarliestDeadlineFirst();
     void deliverDueBeforeDeadlineDoesNothing();
+    void slowerTimersRideOnTheFastestWake();
 };
 
 void TestTimers::shortIntervalHeldAtSixtyFourPerSecond()
@@ -353,4 +354,43 @@ void TestTimers::deliverDueBeforeDeadlineDoesNothing()
 }
 
 QTEST_GUILESS_MAIN(TestTimers)
+// The event loop wakes when nextWake() says and delivers what is due: a
+// slower timer waits for the fastest one's wake instead of waking alone,
+// never more than one shortest period late, and keeps its mean rate.
+void TestTimers::slowerTimersRideOnTheFastestWake()
+{
+    rt::ManualClock clock(wallStart());
+    rt::TimerHub hub(clock, rt::TimerHub::Drive::Manual);
+    Recorded fast(hub, clock, 1);
+    Recorded slow(hub, clock, 30);
+    Recorded slowest(hub, clock, 275);
+
+    int wakes = 0;
+    while (clock.steadyNow() < 3s) {
+        const auto wake = hub.nextWake();
+        QVERIFY(wake.has_value());
+        QVERIFY(*wake >= clock.steadyNow());
+        clock.advance(*wake - clock.steadyNow());
+        hub.deliverDue();
+        ++wakes;
+    }
+
+    // Every wake delivered the fast timer: nobody woke the loop alone.
+    QCOMPARE(fast.at.size(), std::size_t(wakes));
+    QCOMPARE(fast.at.size(), std::size_t(192));
+    for (const Recorded* t : {&slow, &slowest}) {
+        for (std::size_t k = 0; k < t->at.size(); ++k) {
+            QVERIFY(std::binary_search(fast.at.begin(), fast.at.end(), t->at[k]));
+            const nanoseconds late = t->at[k] - ms(t->timer.interval() * double(k + 1));
+            QVERIFY2(late >= 0ns && late <= rt::TimerHub::kShortestPeriod, qPrintable(QString::number(late.count())));
+        }
+    }
+    QCOMPARE(slow.at.size(), std::size_t(100));
+    QCOMPARE(slowest.at.size(), std::size_t(10));
+
+    // Nothing to wake for once everything is stopped.
+    hub.stopAll();
+    QVERIFY(!hub.nextWake().has_value());
+}
+
 #include "test_timers.moc"
