@@ -17,7 +17,7 @@ void LabelWidget::setText(const QString& text)
     if (text == text_)
         return;
     text_ = text;
-    drawnFont_ = fontFor(text_);
+    layOut();
     update();
 }
 
@@ -43,24 +43,35 @@ QFont LabelWidget::fontFor(const QString& text) const
     return f;
 }
 
+void LabelWidget::layOut()
+{
+    drawnFont_ = fontFor(text_);
+    drawnText_.setText(text_);
+    drawnText_.setTextFormat(Qt::PlainText);
+    drawnText_.setPerformanceHint(QStaticText::AggressiveCaching);
+    drawnText_.prepare(QTransform(), drawnFont_);
+    const QSizeF size = drawnText_.size();
+    textOrigin_ = QPointF((width() - size.width()) / 2, (height() - size.height()) / 2);
+}
+
 void LabelWidget::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.fillRect(rect(), back_);
     p.setPen(fore_);
     p.setFont(drawnFont_);
-    p.drawText(rect(), Qt::AlignCenter, text_);
+    p.drawStaticText(textOrigin_, drawnText_);
 }
 
 void LabelWidget::resizeEvent(QResizeEvent*)
 {
-    drawnFont_ = fontFor(text_);
+    layOut();
 }
 
 void LabelWidget::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::FontChange)
-        drawnFont_ = fontFor(text_);
+        layOut();
     QWidget::changeEvent(event);
 }
 

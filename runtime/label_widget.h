@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QStaticText>
 #include <QString>
 #include <QWidget>
 
@@ -29,8 +30,14 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    void layOut();
+
     QString text_;
-    QFont drawnFont_;   // fitted once per text, not per frame
+    // Fitted and laid out once per text, not per frame: the label repaints
+    // at every tick for its fading background.
+    QFont drawnFont_;
+    QStaticText drawnText_;
+    QPointF textOrigin_;
     QColor back_;
     QColor fore_;
 };
