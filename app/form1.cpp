@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "label/directions.h"
 
 namespace {
 
@@ -49,8 +50,8 @@ std::string Form1::timeText() const
 
 void Form1::Form_Load()
 {
-    ver = "u";
-    hor = "r";
+    ver = kUp;
+    hor = kRight;
     num = 1;
     test = 0;
     Label1.setCaption(timeText());

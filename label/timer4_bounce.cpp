@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "label/directions.h"
 
 namespace {
 
@@ -18,23 +19,23 @@ constexpr int kLevelHigh = 255;
 // effect.
 void Form1::Timer4_Timer()
 {
-    if (ver == "u")
+    if (ver == kUp)
         Label1.setTop(Label1.top() - kStep);
-    else if (ver == "d")
+    else if (ver == kDown)
         Label1.setTop(Label1.top() + kStep);
-    if (hor == "l")
+    if (hor == kLeft)
         Label1.setLeft(Label1.left() - kStep);
-    else if (hor == "r")
+    else if (hor == kRight)
         Label1.setLeft(Label1.left() + kStep);
 
     if (Label1.top() <= kTopLimit)
-        ver = "d";
+        ver = kDown;
     if (Label1.top() >= kBottomLimit)
-        ver = "u";
+        ver = kUp;
     if (Label1.left() <= kLeftLimit)
-        hor = "r";
+        hor = kRight;
     if (Label1.left() >= kRightLimit)
-        hor = "l";
+        hor = kLeft;
 
     const int step = dir == 1 ? kFadeStep : -kFadeStep;
     if (test1 == 1) {
