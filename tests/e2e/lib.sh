@@ -79,7 +79,10 @@ start_x() {
 # start_app [env assignments...]: the binary in the background; sets WID to
 # its top-level window once that is mapped.
 start_app() {
-    env "$@" "$BRISORA_BIN" >"$E2E_TMP/app.out" 2>"$E2E_TMP/app.err" &
+    # A session of its own: scripts stop the program with SIGSTOP to catch
+    # the moving label, and a stopped member of an orphaned process group
+    # (ctest's test groups are) gets SIGHUP when any other member exits.
+    env "$@" setsid "$BRISORA_BIN" >"$E2E_TMP/app.out" 2>"$E2E_TMP/app.err" &
     APP_PID=$!
     WID=
     wait_for 20 sh -c "xdotool search --onlyvisible --pid $APP_PID --name 'Brisora' >'$E2E_TMP/wid' 2>/dev/null" ||
