@@ -13,13 +13,13 @@ for loc in de_DE en_US en_GB fr_FR ja_JP ar_EG hi_IN; do
     fi
 done
 if [[ -n ${need_locales:-} ]]; then locale-gen >/dev/null; fi
-# The whole suite runs twice: in the normal (hardened) build and in a build
-# under AddressSanitizer and UndefinedBehaviorSanitizer. The directories can
-# be moved for a trial run, e.g. BRISORA_TEST_DIR=build/mine.
+# The whole suite runs twice: in the release build (hardened, warnings as
+# errors) and in a build under AddressSanitizer and UndefinedBehaviorSanitizer.
+# The directories can be moved for a trial run, e.g. BRISORA_TEST_DIR=build/mine.
 test_dir=${BRISORA_TEST_DIR:-build/test}
 sanitize_dir=${BRISORA_SANITIZE_TEST_DIR:-build/test-sanitize}
 status=0
-cmake -S . -B "$test_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON -DBRISORA_SANITIZE=OFF
+cmake -S . -B "$test_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON -DBRISORA_SANITIZE=OFF -DBRISORA_WERROR=ON
 cmake --build "$test_dir"
 ctest --test-dir "$test_dir" --output-on-failure --timeout 600 -j2 || status=1
 cmake -S . -B "$sanitize_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON -DBRISORA_SANITIZE=ON -DBRISORA_BENCH=OFF
