@@ -51,8 +51,10 @@ for effect in ("confettii", "vantrel"):
         calls = [r["trace"]["timers"].get(name, {}).get("call_us", []) for r in traced]
         row[f"{name}_ticks_per_s"] = med(rate for rate, _ in rates)
         row[f"{name}_longest_gap_ms"] = med(gap for _, gap in rates)
-        row[f"{name}_call_median_us"] = med(percentile(c, 0.5) for c in calls)
-        row[f"{name}_call_p99_us"] = med(percentile(c, 0.99) for c in calls)
+        # A timer the effect switches off has no figures of its own.
+        running = row[f"{name}_ticks_per_s"] is not None
+        row[f"{name}_call_median_us"] = med(percentile(c, 0.5) for c in calls) if running else None
+        row[f"{name}_call_p99_us"] = med(percentile(c, 0.99) for c in calls) if running else None
     results[effect] = row
 
 out.write_text(json.dumps(results, indent=2) + "\n")
