@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "runtime/system_services.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -39,13 +40,9 @@ int main(int argc, char** argv)
     for (const QByteArray& line : held)
         std::fprintf(stderr, "%s\n", line.constData());
 
-    rt::SystemClock clock;
-    rt::MersenneRandom random;
-    rt::TimerHub timers(clock, rt::TimerHub::Drive::Realtime);
-    rt::LocaleText text;
-    rt::Services services{clock, random, timers, text, [] { QCoreApplication::exit(0); }};
+    rt::SystemServices system;
 
-    Form1 form(services);
+    Form1 form(system.services);
     form.start();
     return app.exec();
 }

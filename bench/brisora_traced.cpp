@@ -7,6 +7,7 @@
 //   brisora_traced OUT.json LAUNCH_EPOCH_MS
 
 #include "app/form1.h"
+#include "runtime/system_services.h"
 #include "runtime/label_widget.h"
 
 #include <QApplication>
@@ -67,23 +68,19 @@ int main(int argc, char** argv)
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
 
-    rt::SystemClock clock;
-    rt::MersenneRandom random;
-    rt::TimerHub timers(clock, rt::TimerHub::Drive::Realtime);
-    rt::LocaleText text;
-    rt::Services services{clock, random, timers, text, [] { QCoreApplication::exit(0); }};
-    Form1 form(services);
+    rt::SystemServices system;
+    Form1 form(system.services);
 
     const std::map<const rt::Timer*, std::string> names{
         {&form.Timer1, "Timer1"}, {&form.Timer2, "Timer2"}, {&form.Timer3, "Timer3"},
         {&form.Timer4, "Timer4"}, {&form.Timer5, "Timer5"}, {&form.Timer6, "Timer6"}};
     std::map<std::string, Trace> traces;
-    timers.afterTick = [&](const rt::Timer& timer, std::chrono::nanoseconds, std::chrono::nanoseconds entered) {
+    system.timers.afterTick = [&](const rt::Timer& timer, std::chrono::nanoseconds, std::chrono::nanoseconds entered) {
         Trace& trace = traces[names.at(&timer)];
         trace.deliveredMs.push_back(std::chrono::duration<double, std::milli>(entered).count());
         if (&timer == &form.Timer4 || &timer == &form.Timer1) {
             QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
-            trace.callUs.push_back(std::chrono::duration<double, std::micro>(clock.steadyNow() - entered).count());
+            trace.callUs.push_back(std::chrono::duration<double, std::micro>(system.clock.steadyNow() - entered).count());
         }
     };
 
