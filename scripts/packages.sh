@@ -1,7 +1,8 @@
 # The Debian packages the project needs, by use. Sourced by the scripts.
 BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-liberation2 fontconfig)
 RUN_PACKAGES=(qt6-qpa-plugins libqt6widgets6)
-# Making the Debian package: dpkg-shlibdeps derives its dependencies.
-PACKAGE_PACKAGES=(dpkg-dev)
+# Making the Debian package: dpkg-shlibdeps derives its dependencies; CPack
+# finds the binaries to scan with file(1) and readelf.
+PACKAGE_PACKAGES=(dpkg-dev file binutils)
 TEST_PACKAGES=(xvfb xauth openbox xdotool x11-utils imagemagick locales strace binutils tesseract-ocr
-    desktop-file-utils appstream dpkg-dev groff-base python3)
+    desktop-file-utils appstream groff-base python3 "${PACKAGE_PACKAGES[@]}")
