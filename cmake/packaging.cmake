@@ -15,8 +15,8 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/brisora.6.gz DESTINATION ${CMAKE_INSTA
 
 # `cpack -G DEB` in the build tree makes the Debian package. The shared
 # libraries it needs come from dpkg-shlibdeps; Qt's platform plugins and the
-# serif font the label is sized for are loaded at run time, so they are
-# named here.
+# fonts (the serif the label is sized for, and fallbacks for Arabic digits
+# and Japanese time signs) are loaded at run time, so they are named here.
 set(CPACK_PACKAGE_NAME brisora)
 set(CPACK_PACKAGE_VENDOR "Brisora developers")
 set(CPACK_PACKAGE_CONTACT "Brisora developers <brisora@example.org>")
@@ -29,5 +29,5 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2, fonts-dejavu-core, fonts-droid-fallback")
 include(CPack)
