@@ -41,7 +41,11 @@ void TimerHub::deliverDue()
     const nanoseconds now = clock_.steadyNow();
     // Each timer is visited once per call, so at most one tick of it is
     // delivered however late the call is.
+    // The list's storage is kept between wakes: no allocation per tick. A
+    // nested call (a handler running the event loop) starts with an empty one.
     std::vector<Timer*> due;
+    due.swap(dueScratch_);
+    due.clear();
     for (Timer* t : timers_) {
         if (t->enabled_ && t->nextDeadline() <= now)
             due.push_back(t);
@@ -53,7 +57,7 @@ void TimerHub::deliverDue()
         // disabled this timer or restarted it.
         if (stopped_ || !t->enabled_ || t->nextDeadline() > now)
             continue;
-        const nanoseconds due = t->nextDeadline();
+        const nanoseconds deadline = t->nextDeadline();
         t->ticksSinceStart_ = (now - t->start_) / t->period_ + 1;
         if (!afterTick) {
             t->onTick_();
@@ -61,8 +65,9 @@ void TimerHub::deliverDue()
         }
         const nanoseconds entered = clock_.steadyNow();
         t->onTick_();
-        afterTick(*t, due, entered);
+        afterTick(*t, deadline, entered);
     }
+    dueScratch_.swap(due);
     rearm();
 }
 

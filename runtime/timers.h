@@ -58,6 +58,7 @@ private:
     Drive drive_;
     bool stopped_ = false;
     std::vector<Timer*> timers_;
+    std::vector<Timer*> dueScratch_;
     QTimer wake_;
 };
 
