@@ -4,9 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
-bash scripts/deps.sh "${BUILD_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}"
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DBRISORA_BENCH=OFF
-cmake --build build/release
+bash scripts/build-release.sh "${PACKAGE_PACKAGES[@]}"
 cd build/release
 cpack -G DEB
 ls "$PWD"/brisora_*.deb

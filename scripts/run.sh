@@ -3,7 +3,5 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
-bash scripts/deps.sh "${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}"
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DBRISORA_BENCH=OFF
-cmake --build build/release
+bash scripts/build-release.sh "${RUN_PACKAGES[@]}"
 exec build/release/brisora
