@@ -1,75 +1,67 @@
 #pragma once
-// A Form1 on Qt's offscreen platform, driven by hand: a manual clock, ticks
-// delivered on demand, a seeded random generator, the C locale, and an
-// end of the program that is only counted.
+// A Form1 started on Qt's offscreen platform and driven by hand: a clock
+// that starts on Monday 7 December 2026 at 10:20:30 and moves only when told,
+// ticks delivered on demand, a random source that hands out scripted
+// numbers (queued) first, the C locale, and an end of the program that is counted.
 
 #include "app/form1.h"
+#include "runtime/qt_colour.h"
+#include "runtime/surface_widget.h"
 
-#include <QDateTime>
-#include <QTimeZone>
-#include <chrono>
+#include <QMainWindow>
+#include <QtTest>
 #include <deque>
-#include <memory>
+
+using namespace std::chrono_literals;
 
 namespace test {
 
-// A random source that hands out the given numbers first, then seeded ones.
+inline constexpr float kLargestBelowOne = 0x1.fffffep-1f;
+
 class ScriptedRandom final : public rt::Random {
 public:
-    explicit ScriptedRandom(std::uint64_t seed = 12345) : fallback_(seed) {}
-
-    void script(std::initializer_list<float> values) { queued_.insert(queued_.end(), values); }
     float next() override
     {
         ++draws;
-        if (queued_.empty())
-            return fallback_.next();
-        const float r = queued_.front();
-        queued_.pop_front();
+        const float r = queued.empty() ? fallback.next() : queued.front();
+        if (!queued.empty())
+            queued.pop_front();
         return r;
     }
     void reseed(double seed) override
     {
         ++reseeds;
         lastSeed = seed;
-        fallback_.reseed(seed);
+        fallback.reseed(seed);
     }
 
-    int draws = 0;
-    int reseeds = 0;
+    int draws = 0, reseeds = 0;
     double lastSeed = -1;
-
-private:
-    std::deque<float> queued_;
-    rt::MersenneRandom fallback_;
+    std::deque<float> queued;
+    rt::MersenneRandom fallback{12345};
 };
 
-// The largest float below 1.
-inline constexpr float kLargestBelowOne = 0x1.fffffep-1f;
-
-inline QDateTime defaultStart()
-{
-    return QDateTime(QDate(2026, 12, 7), QTime(10, 20, 30));
-}
-
 struct Rig {
-    explicit Rig(const QDateTime& wallStart = defaultStart(), const QLocale& locale = QLocale::c())
-        : clock(wallStart),
-          timers(clock, rt::TimerHub::Drive::Manual),
-          text(locale),
-          services{clock, random, timers, text, [this] { ++ends; }},
-          form(std::make_unique<Form1>(services))
+    explicit Rig(const QDateTime& start = QDateTime(QDate(2026, 12, 7), QTime(10, 20, 30)), const QLocale& locale = QLocale::c())
+        : clock(start), timers(clock, rt::TimerHub::Drive::Manual), text(locale),
+          services{clock, random, timers, text, [this] { ++ends; }}, form(std::make_unique<Form1>(services))
     {
-    }
-
-    // Form_Load as at start-up, without showing the window.
-    Form1& loaded()
-    {
-        form->Form_Load();
-        return *form;
+        form->start();
+        QTest::qWaitForWindowExposed(form->form.widget());
     }
 
     void advance(std::chrono::nanoseconds by) { timers.advance(clock, by); }
+
+    // Switches off, through the menu, each option not named: D(ate), T(ime), W(eekday).
+    void keepOnly(const QString& options)
+    {
+        for (auto [letter, item] : {std::pair{u'D', &form->dates}, {u'T', &form->times}, {u'W', &form->days}})
+            if (!options.contains(letter))
+                item->choose();
+    }
+
+    // What the surface shows at a logical pixel, the label on it included.
+    rt::Colour shownAt(QPoint pixel) const { return rt::fromQColor(form->form.surface()->grab().toImage().pixelColor(pixel)); }
 
     rt::ManualClock clock;
     ScriptedRandom random;

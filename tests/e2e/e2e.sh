@@ -1,0 +1,137 @@
+#!/bin/bash
+# The real program under a real window manager: its title and maximised
+# window, its menus from the keyboard, what ends it and what does not, the
+# confetti, the red figure and the Vantrel effect on screen, the same
+# picture at a scale factor of 2, no file written and no socket but the
+# display's, and a display lost or missing.
+source "$(dirname "$0")/lib.sh" "$1"
+TITLE="Brisora    by: Eolafie Quenwick$(printf '%50s' '')Click  Mouse to end"
+
+# look NAME: a screenshot, and what picture.py sees on the surface at SX SY.
+look() {
+    screenshot "$E2E_TMP/$1.ppm"
+    python3 "$(dirname "$0")/picture.py" "$E2E_TMP/$1.ppm" "$SX" "$SY" "$SCALE" >"$E2E_TMP/$1.txt"
+}
+value() { awk -v key="$2" '$1 == key {$1 = ""; print substr($0, 2)}' "$E2E_TMP/$1.txt"; }
+
+# menu_reads KEYS WORD...: KEYS open a menu that reads WORD...; Escape
+# closes it. The surface (SX SY) starts at the popup's top, below the bar.
+menu_reads() {
+    local keys=$1 w h x text
+    shift
+    xdotool key "$keys"
+    wait_for 5 popup >/dev/null && sleep 0.3 && read -r w h x SY < <(popup) || return 1
+    read -r SX _ < <(client_origin)
+    screenshot "$E2E_TMP/menu.png"
+    text=$(ocr "$E2E_TMP/menu.png" "$w" "$h" "$x" "$SY")
+    xdotool key Escape
+    wait_for 5 no_popup || return 1
+    for word; do grep -q "$word" <<<"$text" || { echo "  read: $text"; return 1; }; done
+}
+
+# The label whole in view, pressed with the program standing still; the
+# program runs on.
+press_label() {
+    local lx ly lw lh
+    for _ in 1 2 3 4 5 6 7 8; do
+        kill -STOP "$APP_PID"
+        look label
+        read -r lx ly lw lh <<<"$(value label label)"
+        ((lx > 0 && ly > 0 && lw == 337 * SCALE && lh == 81 * SCALE)) && xdotool mousemove --sync $((SX + lx + lw / 2)) $((SY + ly + lh / 2)) click 1
+        kill -CONT "$APP_PID"
+        ((lw == 337 * SCALE && lh == 81 * SCALE)) && { LABEL_X=$lx; still_running; return; }
+        sleep 0.3
+    done
+    return 1
+}
+
+# Every option off from the keyboard: the label goes, and with it the trail
+# that wipes the confetti. Then, four seconds on, the eight pure colours
+# among the confetti, and red far denser on the figure's strokes.
+confetti_shown() {
+    local downs on off
+    for downs in "" Down "Down Down"; do
+        xdotool key alt+o
+        wait_for 5 popup >/dev/null && xdotool key $downs Return
+        wait_for 5 no_popup
+    done
+    sleep 4
+    look confetti
+    read -r on off <<<"$(value confetti red_per_100000)"
+    echo "  label $(value confetti label); $(value confetti colours) pure colours; red per 100000: $on on the strokes, $off elsewhere"
+    [[ $(value confetti label) == "0 0 0 0" && $(value confetti colours) == 8 ]] && ((on >= 3 * off && on > 0))
+}
+
+start_x 1920x1080
+SCALE=1
+start_app LANG=C LC_ALL=C || { fail "the window appears"; finish; }
+check "the title is exact, fifty spaces and all" test "$(xprop -id "$WID" -notype _NET_WM_NAME)" = "_NET_WM_NAME = \"$TITLE\""
+check "the window is maximised" wait_for 10 is_maximised
+check "Alt+S opens the Screen Saver menu" menu_reads alt+s Confettii Vantrel
+check "Alt+O opens the Options menu" menu_reads alt+o "Show Date" "Show Time" "Show Day"
+read -r _ CY < <(client_origin)
+quiet=(Left Right Up Down Home End Prior Next Insert F1 F2 F3 F5 F6 F11 F12 shift ctrl shift+Left ctrl+Right Delete)
+storm=()
+for ((i = 0; i < 300; i++)); do storm+=("${quiet[i % ${#quiet[@]}]}"); done
+xdotool key --delay 0 "${storm[@]}"
+for ((i = 0; i < 40; i++)); do xdotool mousemove --sync $((SX + 1200 + i)) $(((CY + SY) / 2)) click $((i % 3 + 1)); done
+check "300 keys that type nothing and 40 presses on the menu bar leave it running" still_running
+check "a press on the label leaves it running" press_label
+check "Options off hide the label; confetti in eight colours, the red figure on its strokes" confetti_shown
+xdotool key alt+s
+wait_for 5 popup >/dev/null && xdotool key Down Return
+sleep 0.5
+look vantrel1
+sleep 1
+look vantrel2
+check "Vantrel: the surface is one colour, twice ($(value vantrel1 one_colour), $(value vantrel2 one_colour) per mille)" \
+    test "$(value vantrel1 one_colour)$(value vantrel2 one_colour)" = 10001000
+check "Vantrel: not the window's own colour, fading ($(value vantrel1 ground) -> $(value vantrel2 ground))" \
+    test "$(value vantrel1 ground)" != "239 239 239" -a "$(value vantrel1 ground)" != "$(value vantrel2 ground)"
+xdotool mousemove --sync 900 $((CY / 2)) click 1
+check "a press on the title bar leaves it running" still_running
+xdotool key a
+check "the key a ends it with status 0" ends_with 0
+
+start_app LANG=C LC_ALL=C
+wait_for 10 is_maximised
+xdotool mousemove --sync $((SX + 1500)) $((SY + 700)) mousedown 1
+check "a press outside the label ends it at once with status 0" ends_with 0
+xdotool mouseup 1
+
+# The same picture at twice the pixels.
+start_app QT_SCALE_FACTOR=2 LANG=C LC_ALL=C
+wait_for 10 is_maximised
+SCALE=2
+menu_reads alt+s Confettii Vantrel
+check "scale 2: the label is 674x162 pixels" press_label
+check "scale 2: the label on the doubled 5-pixel grid (x ${LABEL_X:-none}: 288 + 10n)" test $(((${LABEL_X:-1} - 288) % 10)) = 0
+check "scale 2: confetti in eight colours, the figure on its doubled strokes" confetti_shown
+xdotool key q
+check "scale 2: the key q ends it with status 0" ends_with 0
+
+# No file opened for writing or made, no socket but the X server's.
+TRACE=$E2E_TMP/trace
+start_app ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0 -- strace -f -qq -o "$TRACE" -e trace=open,openat,creat,mkdir,mkdirat,socket,connect
+sleep 2
+xdotool key a
+check "under strace the key a ends it with status 0" ends_with 0
+calls() { grep -E "^[0-9]+ +($1)\(" "$TRACE"; }
+check "the trace holds the program's own opens" grep -q 'libQt6Widgets\.so' "$TRACE"
+# D-Bus's autolaunch child points its standard streams at /dev/null.
+check "no file opened for writing" test -z "$(calls 'open|openat' | grep -E 'O_WRONLY|O_RDWR|O_CREAT|O_TRUNC' | grep -v '"/dev/null", O_RDWR')"
+check "no file or directory made" test -z "$(calls 'creat|mkdir|mkdirat' | grep -v ') = -1 E')"
+check "local sockets only" test -z "$(calls socket | grep -v 'socket(AF_UNIX,')"
+grep -E "^[0-9]+ +connect\\(" "$TRACE"
+check "connected to the X server and nothing else" test -z "$(calls connect | grep -v "X11-unix/X${DISPLAY#:}")"
+
+# The X server gone under it, then no display at all: one line, status 1.
+start_app ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0
+kill -9 "$XVFB_PID"
+check "a lost display ends it with status 1" ends_with 1
+check "  with one line: $(cat "$APP_ERR")" test "$(wc -l <"$APP_ERR")" = 1
+env -u DISPLAY "$BRISORA_BIN" >"$E2E_TMP/none.out" 2>"$APP_ERR" &
+APP_PID=$!
+check "no display: status 1" ends_with 1
+check "  with one line and nothing on stdout: $(cat "$APP_ERR")" test "$(wc -l <"$APP_ERR")" = 1 -a ! -s "$E2E_TMP/none.out"
+finish
