@@ -21,7 +21,8 @@ if [[ -z ${1:-} ]]; then
     DEB_BUILD_OPTIONS=${DEB_BUILD_OPTIONS:-parallel=1} bash "$ROOT/scripts/package.sh" >"$E2E_TMP/build.log" 2>&1 ||
         { tail -n 40 "$E2E_TMP/build.log"; fail "scripts/package.sh makes the package"; finish; }
 fi
-DEB=${1:-$(tail -n 1 "$E2E_TMP/build.log")}
+# apt-get takes a file for a package name only with a path in it.
+DEB=$(realpath "${1:-$(tail -n 1 "$E2E_TMP/build.log")}")
 echo "package: $DEB"
 
 check "lintian finds no error or warning" lintian --fail-on error,warning "$DEB"
