@@ -3,8 +3,9 @@
 #
 #   bench/run.sh [RUNS] [SECONDS]      (defaults: 3 runs of 20 s)
 #
-# Builds in Release, then for each effect runs the real brisora maximised
-# in Xvfb 1920x1080 under openbox RUNS times for SECONDS each, measuring its
+# Installs what is missing and builds in Release, then for each effect runs
+# the real brisora maximised in Xvfb 1920x1080 under openbox RUNS times for
+# SECONDS each, measuring its
 # CPU share and the X server's, and its peak and final resident memory; and
 # runs the traced build as long again for the timers' delivered rates and
 # longest gaps, the time of one Timer4_Timer and Timer1_Timer call with its
@@ -15,6 +16,8 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 RUNS=${1:-3}
 SECS=${2:-20}
 BUILD=$ROOT/build/bench-release
+source "$ROOT/scripts/packages.sh"
+bash "$ROOT/scripts/deps.sh" --build-deps "${RUN_PACKAGES[@]}" xvfb xauth openbox xdotool x11-utils python3
 cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DBRISORA_BENCH=ON >/dev/null
 cmake --build "$BUILD" >/dev/null
 RAW=$(mktemp -d)

@@ -1,10 +1,18 @@
 #!/bin/bash
-# Installs what is missing, builds brisora and makes its Debian package,
-# build/release/brisora_<version>_<arch>.deb.
+# Installs the build dependencies and makes brisora's Debian package with
+# dpkg-buildpackage (binary only, unsigned); prints the path of
+# build/deb/brisora_<version>_<arch>.deb. DEB_BUILD_OPTIONS is passed on
+# (parallel=N, nostrip...); by default the build uses every core.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source scripts/packages.sh
-bash scripts/build-release.sh "${PACKAGE_PACKAGES[@]}"
-cd build/release
-cpack -G DEB
-ls "$PWD"/brisora_*.deb
+bash scripts/deps.sh --build-deps
+version=$(dpkg-parsechangelog -S Version)
+# dpkg-buildpackage writes next to the tree it builds, and leaves its build
+# directory inside it: it builds a copy of the tracked files.
+src=build/deb/brisora-$version
+rm -rf build/deb
+mkdir -p "$src"
+git ls-files -z | tar --null -T - -cf - | tar -xf - -C "$src"
+export DEB_BUILD_OPTIONS=${DEB_BUILD_OPTIONS:-parallel=$(nproc)}
+(cd "$src" && dpkg-buildpackage -b -us -uc)
+ls "$PWD/build/deb/brisora_${version}_$(dpkg --print-architecture).deb"

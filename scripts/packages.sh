@@ -1,10 +1,11 @@
-# The Debian packages the project needs, by use. Sourced by the scripts.
-BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-liberation2 fontconfig)
-# Fallback fonts for dates and times in other scripts: Arabic-Indic digits
-# (DejaVu) and the Japanese time's signs (Droid Sans Fallback).
-RUN_PACKAGES=(qt6-qpa-plugins libqt6widgets6 fonts-dejavu-core fonts-droid-fallback)
-# Making the Debian package: dpkg-shlibdeps derives its dependencies; CPack
-# finds the binaries to scan with file(1) and readelf.
-PACKAGE_PACKAGES=(dpkg-dev file binutils)
+# The Debian packages the project needs besides the build dependencies in
+# debian/control (scripts/deps.sh --build-deps installs those), by use.
+# Sourced by the scripts.
+# The label is sized for Liberation Serif; fallback fonts for dates and
+# times in other scripts: Arabic-Indic digits (DejaVu) and the Japanese
+# time's signs (Droid Sans Fallback).
+RUN_PACKAGES=(qt6-qpa-plugins libqt6widgets6 fonts-liberation2 fonts-dejavu-core fonts-droid-fallback)
+# The package test checks the package with lintian and finds its manual
+# page with man.
 TEST_PACKAGES=(xvfb xauth openbox xdotool x11-utils imagemagick locales strace binutils tesseract-ocr
-    desktop-file-utils appstream groff-base python3 "${PACKAGE_PACKAGES[@]}")
+    desktop-file-utils appstream groff-base python3 lintian man-db)

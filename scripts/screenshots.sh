@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
 if (($# == 0)); then
-    bash scripts/deps.sh "${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}" xvfb xauth openbox xdotool x11-utils imagemagick
+    bash scripts/deps.sh --build-deps "${RUN_PACKAGES[@]}" xvfb xauth openbox xdotool x11-utils imagemagick
     cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
     cmake --build build/release
     binary=build/release/brisora

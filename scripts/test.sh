@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
-bash scripts/deps.sh "${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+bash scripts/deps.sh --build-deps "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 # System locales for the tests that start the program under other languages;
 # generated only where missing.
 for loc in de_DE en_US en_GB fr_FR ja_JP ar_EG hi_IN; do
