@@ -47,7 +47,8 @@ struct Rig {
           services{clock, random, timers, text, [this] { ++ends; }}, form(std::make_unique<Form1>(services))
     {
         form->start();
-        QTest::qWaitForWindowExposed(form->form.widget());
+        if (!QTest::qWaitForWindowExposed(form->form.widget()))
+            qFatal("the window was never shown");
     }
 
     void advance(std::chrono::nanoseconds by) { timers.advance(clock, by); }
