@@ -18,6 +18,15 @@ namespace test {
 
 inline constexpr float kLargestBelowOne = 0x1.fffffep-1f;
 
+// Flags as a string of 0s and 1s, to compare with one written in a table.
+inline QString bits(std::initializer_list<bool> flags)
+{
+    QString s;
+    for (bool flag : flags)
+        s += flag ? u'1' : u'0';
+    return s;
+}
+
 class ScriptedRandom final : public rt::Random {
 public:
     float next() override
@@ -52,6 +61,7 @@ struct Rig {
     }
 
     void advance(std::chrono::nanoseconds by) { timers.advance(clock, by); }
+    QString caption() const { return QString::fromStdString(form->Label1.caption()); }
 
     // Switches off, through the menu, each option not named: D(ate), T(ime), W(eekday).
     void keepOnly(const QString& options)

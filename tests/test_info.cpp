@@ -10,11 +10,6 @@
 
 namespace {
 
-QString caption(const Form1& f)
-{
-    return QString::fromStdString(f.Label1.caption());
-}
-
 QDateTime at(int day, int hour, int minute, int second, int msec = 0)
 {
     return QDateTime(QDate(2026, 12, day), QTime(hour, minute, second, msec));
@@ -22,32 +17,28 @@ QDateTime at(int day, int hour, int minute, int second, int msec = 0)
 
 } // namespace
 
-struct Option { QString before; int click; QString after; bool shown; };
+struct Option { QString before; int click; QString after; };
 struct Rotation { QString options; std::int16_t test; QString captions, positions; };
 struct Refresh { QString options; std::int16_t test; QString caption; };
 struct Texts { QString locale; QDateTime start; QString captions; };
-Q_DECLARE_METATYPE(Option)
-Q_DECLARE_METATYPE(Rotation)
-Q_DECLARE_METATYPE(Refresh)
-Q_DECLARE_METATYPE(Texts)
 
 class TestInfo : public QObject {
     Q_OBJECT
 
 private slots:
     // One choice from the Options menu as Qt delivers it (with the mark
-    // already flipped): the menu's marks, Qt's marks and the flags after
-    // it, and whether the label shows and rotates. The caption and the
-    // rotation position stay.
+    // already flipped): after it the menu's marks, Qt's marks and the flags
+    // (date, time, weekday), then whether the label shows and rotates. The
+    // caption and the rotation position stay.
     void options_data()
     {
         QTest::addColumn<Option>("row");
-        QTest::newRow("date off, others on") << Option{"DTW", 0, "-TW -TW -TW", true};
-        QTest::newRow("time off, others on") << Option{"DTW", 1, "D-W D-W D-W", true};
-        QTest::newRow("the last one off hides the label") << Option{"W", 2, "--- --- ---", false};
-        QTest::newRow("the last one off, the date") << Option{"D", 0, "--- --- ---", false};
-        QTest::newRow("one on from none shows it") << Option{"", 1, "-T- -T- -T-", true};
-        QTest::newRow("one on beside another") << Option{"D", 2, "D-W D-W D-W", true};
+        QTest::newRow("date off, others on") << Option{"DTW", 0, "011 011 011 11"};
+        QTest::newRow("time off, others on") << Option{"DTW", 1, "101 101 101 11"};
+        QTest::newRow("the last one off hides the label") << Option{"W", 2, "000 000 000 00"};
+        QTest::newRow("the last one off, the date") << Option{"D", 0, "000 000 000 00"};
+        QTest::newRow("one on from none shows it") << Option{"", 1, "010 010 010 11"};
+        QTest::newRow("one on beside another") << Option{"D", 2, "101 101 101 11"};
     }
 
     void options()
@@ -59,16 +50,11 @@ private slots:
         f.test = 2;
         rt::MenuItem* items[] = {&f.dates, &f.times, &f.days};
         items[row.click]->action()->trigger();
-        QString marks(11, u' ');
-        for (int i = 0; i < 3; ++i) {
-            marks[i] = items[i]->checked() ? u"DTW"[i] : u'-';
-            marks[4 + i] = items[i]->action()->isChecked() ? u"DTW"[i] : u'-';
-            marks[8 + i] = (i == 0 ? f.date1 : i == 1 ? f.time1 : f.day1) ? u"DTW"[i] : u'-';
-        }
+        const QString marks = test::bits({f.dates.checked(), f.times.checked(), f.days.checked()}) + ' ' +
+                              test::bits({f.dates.action()->isChecked(), f.times.action()->isChecked(), f.days.action()->isChecked()}) +
+                              ' ' + test::bits({f.date1, f.time1, f.day1}) + ' ' + test::bits({f.Label1.visible(), f.Timer5.enabled()});
         QCOMPARE(marks, row.after);
-        QCOMPARE(f.Label1.visible(), row.shown);
-        QCOMPARE(f.Timer5.enabled(), row.shown);
-        QCOMPARE(caption(f), "10:20:30");
+        QCOMPARE(rig.caption(), "10:20:30");
         QCOMPARE(f.test, 2);
     }
 
@@ -102,7 +88,7 @@ private slots:
         for (int tick = 0; tick < 4; ++tick) {
             rig.clock.advance(9s);
             f.Timer5_Timer();
-            seen << caption(f);
+            seen << rig.caption();
             after += QString::number(f.test);
         }
         QCOMPARE(seen.join(u'|'), row.captions);
@@ -131,7 +117,7 @@ private slots:
         rig.form->Label1.setCaption("X");
         rig.clock.advance(1s);
         rig.form->Timer2_Timer();
-        QCOMPARE(::caption(*rig.form), row.caption);
+        QCOMPARE(rig.caption(), row.caption);
         QCOMPARE(rig.random.reseeds, 1);
         QCOMPARE(rig.random.lastSeed, 37231.25);
     }
@@ -157,7 +143,7 @@ private slots:
         test::Rig rig(row.start, QLocale(row.locale));
         QStringList seen;
         for (int tick = 0; tick < 4; ++tick) {
-            seen << caption(*rig.form);
+            seen << rig.caption();
             const rt::LabelWidget& label = *rig.form->Label1.widget();
             QVERIFY(QFontMetrics(label.fontFor(label.text())).horizontalAdvance(label.text()) <= 337);
             rig.advance(9s);

@@ -9,9 +9,6 @@
 struct Bounce { QString from; int ticks; QString to; };
 struct Fade { int ticks; QString options; rt::Colour colour; };
 struct TextColour { rt::Colour back; QList<float> draws; rt::Colour fore; };
-Q_DECLARE_METATYPE(Bounce)
-Q_DECLARE_METATYPE(Fade)
-Q_DECLARE_METATYPE(TextColour)
 
 class TestLabel : public QObject {
     Q_OBJECT
@@ -20,7 +17,8 @@ private slots:
     // From a place ("left,top" and the directions, horizontal then
     // vertical), after some ticks. From the start place the label turns at
     // ticks 31, 32, 93, 105, 154, 179 and 253; a step that lands on a limit
-    // turns it, one that stops a twip short does not.
+    // turns it, one that stops a twip short does not. The corner it left
+    // behind shows the window's plain colour again, not the red drawn there.
     void bounce_data()
     {
         QTest::addColumn<Bounce>("row");
@@ -51,8 +49,13 @@ private slots:
         f.Label1.setTop(start[1].toFloat());
         f.hor = start[2].left(1).toStdString();
         f.ver = start[2].mid(1).toStdString();
+        const rt::Colour plain = f.form.backColor();
+        const QRect before = f.Label1.widget()->geometry();
+        const QPoint leftBehind(f.hor == "r" ? before.left() : before.right(), f.ver == "u" ? before.bottom() : before.top());
+        f.form.fillBox(0, 0, 9650, 6750, rt::rgb(255, 0, 0));
         for (int i = 0; i < row.ticks; ++i)
             f.Timer4_Timer();
+        QCOMPARE(rig.shownAt(leftBehind), plain);
         QCOMPARE(QStringLiteral("%1,%2 %3%4").arg(f.Label1.left()).arg(f.Label1.top()).arg(f.hor.c_str(), f.ver.c_str()), row.to);
     }
 
