@@ -67,14 +67,6 @@ void SurfaceWidget::erase(const QRect& area)
     p.fillRect(area, toQColor(backColor_));
 }
 
-Colour SurfaceWidget::colourAt(QPoint pixel) const
-{
-    const QPoint device = pixel * squares_.devicePixelRatio();
-    if (!squares_.isNull() && squares_.rect().contains(device))
-        return fromQColor(squares_.pixelColor(device));
-    return backColor_;
-}
-
 bool SurfaceWidget::event(QEvent* event)
 {
     // Key presses are taken before QWidget turns Tab into focus movement.

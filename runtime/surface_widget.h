@@ -23,11 +23,6 @@ public:
     // Shows the plain background there again.
     void erase(const QRect& area);
 
-    // The colour that the surface shows at a logical pixel, label aside.
-    Colour colourAt(QPoint pixel) const;
-    // Bytes held for the drawn boxes; 0 while the surface is one colour.
-    qsizetype backingBytes() const { return squares_.sizeInBytes(); }
-
     std::function<void(QKeyEvent*)> onKey;
     std::function<void(QMouseEvent*)> onMousePress;
 

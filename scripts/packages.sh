@@ -7,5 +7,5 @@
 RUN_PACKAGES=(qt6-qpa-plugins libqt6widgets6 fonts-liberation2 fonts-dejavu-core fonts-droid-fallback)
 # The package test checks the package with lintian and finds its manual
 # page with man.
-TEST_PACKAGES=(xvfb xauth openbox xdotool x11-utils imagemagick locales strace binutils tesseract-ocr
+TEST_PACKAGES=(xvfb xauth openbox xdotool x11-utils imagemagick strace binutils tesseract-ocr
     desktop-file-utils appstream groff-base python3 lintian man-db)

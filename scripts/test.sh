@@ -4,15 +4,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
 bash scripts/deps.sh --build-deps "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
-# System locales for the tests that start the program under other languages;
-# generated only where missing.
-for loc in de_DE en_US en_GB fr_FR ja_JP ar_EG hi_IN; do
-    if ! locale -a 2>/dev/null | grep -qix "$loc.utf-\?8" && [[ -w /etc/locale.gen ]]; then
-        grep -qx "$loc.UTF-8 UTF-8" /etc/locale.gen || echo "$loc.UTF-8 UTF-8" >>/etc/locale.gen
-        need_locales=1
-    fi
-done
-if [[ -n ${need_locales:-} ]]; then locale-gen >/dev/null; fi
 # The whole suite runs twice: in the release build (hardened, warnings as
 # errors) and in a build under AddressSanitizer and UndefinedBehaviorSanitizer.
 # The directories can be moved for a trial run, e.g. BRISORA_TEST_DIR=build/mine.
