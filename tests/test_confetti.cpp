@@ -83,7 +83,6 @@ private slots:
         QTest::newRow("letter 0") << Figure{{0, 1}, {}, {1, 2}};
         QTest::newRow("stroke 0") << Figure{{1, 0}, {}, {2, 1}};
         QTest::newRow("both at 32767") << Figure{{32767, 32767}, {}, {1, 1}};
-        QTest::newRow("a negative letter climbs") << Figure{{-5, 1}, {}, {-4, 2}};
     }
 
     void figure()

@@ -72,7 +72,6 @@ private slots:
         QTest::newRow("time only") << Rotation{"T", 0, "10:20:39|10:20:48|10:20:57|10:21:06", "0000"};
         QTest::newRow("all, date shown last") << Rotation{"DTW", 1, "Monday|10:20:48|7 Dec 2026|Monday", "2012"};
         QTest::newRow("all, weekday shown last") << Rotation{"DTW", 2, "10:20:39|7 Dec 2026|Monday|10:21:06", "0120"};
-        QTest::newRow("weekday only, weekday shown last") << Rotation{"W", 2, "Monday|Monday|Monday|Monday", "2222"};
         QTest::newRow("none: a stray tick returns") << Rotation{"", 1, "10:20:30|10:20:30|10:20:30|10:20:30", ""};
     }
 
@@ -105,7 +104,6 @@ private slots:
         QTest::newRow("the time shown, Show Time off") << Refresh{"DW", 0, "X"};
         QTest::newRow("the date shown") << Refresh{"DTW", 1, "X"};
         QTest::newRow("the weekday shown") << Refresh{"T", 2, "X"};
-        QTest::newRow("every option off") << Refresh{"", 0, "X"};
     }
 
     void clockRefresh()

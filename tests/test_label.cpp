@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-struct Bounce { QString from; int ticks; QString to; };
+struct Bounce { float left, top; QString dirs; int ticks; QString to; };
 struct Fade { int ticks; QString options; rt::Colour colour; };
 struct TextColour { rt::Colour back; QList<float> draws; rt::Colour fore; };
 
@@ -22,21 +22,21 @@ private slots:
     void bounce_data()
     {
         QTest::addColumn<Bounce>("row");
-        QTest::newRow("start, tick 31: down") << Bounce{"2160,2280 ru", 31, "4485,-45 rd"};
-        QTest::newRow("start, tick 32: left") << Bounce{"2160,2280 ru", 32, "4560,30 ld"};
-        QTest::newRow("start, tick 93: right") << Bounce{"2160,2280 ru", 93, "-15,4605 rd"};
-        QTest::newRow("start, tick 105: up") << Bounce{"2160,2280 ru", 105, "885,5505 ru"};
-        QTest::newRow("start, tick 154: left") << Bounce{"2160,2280 ru", 154, "4560,1830 lu"};
-        QTest::newRow("start, tick 179: down") << Bounce{"2160,2280 ru", 179, "2685,-45 ld"};
-        QTest::newRow("start, tick 253: up") << Bounce{"2160,2280 ru", 253, "2835,5505 ru"};
-        QTest::newRow("top reaches 0") << Bounce{"2000,75 ru", 1, "2075,0 rd"};
-        QTest::newRow("top stops at 1") << Bounce{"2000,76 ru", 1, "2075,1 ru"};
-        QTest::newRow("top reaches 5500") << Bounce{"2000,5425 rd", 1, "2075,5500 ru"};
-        QTest::newRow("top stops at 5499") << Bounce{"2000,5424 rd", 1, "2075,5499 rd"};
-        QTest::newRow("left reaches 0") << Bounce{"75,3000 ld", 1, "0,3075 rd"};
-        QTest::newRow("left stops at 1") << Bounce{"76,3000 ld", 1, "1,3075 ld"};
-        QTest::newRow("left reaches 4500") << Bounce{"4425,3000 ru", 1, "4500,2925 lu"};
-        QTest::newRow("left stops at 4499") << Bounce{"4424,3000 ru", 1, "4499,2925 ru"};
+        QTest::newRow("start, tick 31: down") << Bounce{2160, 2280, "ru", 31, "4485,-45 rd"};
+        QTest::newRow("start, tick 32: left") << Bounce{2160, 2280, "ru", 32, "4560,30 ld"};
+        QTest::newRow("start, tick 93: right") << Bounce{2160, 2280, "ru", 93, "-15,4605 rd"};
+        QTest::newRow("start, tick 105: up") << Bounce{2160, 2280, "ru", 105, "885,5505 ru"};
+        QTest::newRow("start, tick 154: left") << Bounce{2160, 2280, "ru", 154, "4560,1830 lu"};
+        QTest::newRow("start, tick 179: down") << Bounce{2160, 2280, "ru", 179, "2685,-45 ld"};
+        QTest::newRow("start, tick 253: up") << Bounce{2160, 2280, "ru", 253, "2835,5505 ru"};
+        QTest::newRow("top reaches 0") << Bounce{2000, 75, "ru", 1, "2075,0 rd"};
+        QTest::newRow("top stops at 1") << Bounce{2000, 76, "ru", 1, "2075,1 ru"};
+        QTest::newRow("top reaches 5500") << Bounce{2000, 5425, "rd", 1, "2075,5500 ru"};
+        QTest::newRow("top stops at 5499") << Bounce{2000, 5424, "rd", 1, "2075,5499 rd"};
+        QTest::newRow("left reaches 0") << Bounce{75, 3000, "ld", 1, "0,3075 rd"};
+        QTest::newRow("left stops at 1") << Bounce{76, 3000, "ld", 1, "1,3075 ld"};
+        QTest::newRow("left reaches 4500") << Bounce{4425, 3000, "ru", 1, "4500,2925 lu"};
+        QTest::newRow("left stops at 4499") << Bounce{4424, 3000, "ru", 1, "4499,2925 ru"};
     }
 
     void bounce()
@@ -44,11 +44,10 @@ private slots:
         QFETCH(Bounce, row);
         test::Rig rig;
         Form1& f = *rig.form;
-        const QStringList start = row.from.split(QRegularExpression("[, ]"));
-        f.Label1.setLeft(start[0].toFloat());
-        f.Label1.setTop(start[1].toFloat());
-        f.hor = start[2].left(1).toStdString();
-        f.ver = start[2].mid(1).toStdString();
+        f.Label1.setLeft(row.left);
+        f.Label1.setTop(row.top);
+        f.hor = row.dirs.left(1).toStdString();
+        f.ver = row.dirs.mid(1).toStdString();
         const rt::Colour plain = f.form.backColor();
         const QRect before = f.Label1.widget()->geometry();
         const QPoint leftBehind(f.hor == "r" ? before.left() : before.right(), f.ver == "u" ? before.bottom() : before.top());

@@ -1,9 +1,8 @@
-"""What a screenshot (PPM) of the drawing surface shows, as "key value" lines.
-
-picture.py FILE SURFACE_X SURFACE_Y SCALE. The painters reach 9650 x 6750
-twips from the surface's corner, 15 twips to a logical pixel, SCALE device
-pixels to a logical one.
-"""
+# What a screenshot (PPM) of the drawing surface shows, as "key value" lines.
+#
+# picture.py FILE SURFACE_X SURFACE_Y SCALE. The painters reach 9650 x 6750
+# twips from the surface's corner, 15 twips to a logical pixel, SCALE device
+# pixels to a logical one.
 import sys
 from collections import Counter
 
