@@ -20,14 +20,13 @@ start_x 1920x1080
 start_app || exit 1
 wait_for 10 is_maximised || { echo "window not maximised"; exit 1; }
 if [[ $MODE == vantrel ]]; then
-    focus_app
-    key alt+s
-    sleep 0.3
-    key Down Return
+    xdotool key alt+s
+    wait_for 5 popup >/dev/null
+    xdotool key Down Return
     sleep 0.3
     screenshot "$E2E_TMP/vantrel.png"
-    read -r sx sy < <(surface_origin "$E2E_TMP/vantrel.png")
-    [[ $(pixel "$E2E_TMP/vantrel.png" $((sx + 900)) $((sy + 300))) != 239,239,239 ]] ||
+    read -r sx sy < <(client_origin)
+    [[ $(convert "$E2E_TMP/vantrel.png" -depth 8 -format "%[hex:p{$((sx + 900)),$((sy + 300))}]" info:) != EFEFEF ]] ||
         { echo "Vantrel did not take effect"; exit 1; }
 fi
 sleep 1
@@ -38,7 +37,7 @@ t0=$(date +%s.%N)
 sleep "$SECS"
 app1=$(cpu_ticks "$APP_PID"); x1=$(cpu_ticks "$XVFB_PID"); wm1=$(cpu_ticks "$WM_PID")
 t1=$(date +%s.%N)
-app_running || { echo "the program ended during the run"; exit 1; }
+kill -0 "$APP_PID" 2>/dev/null || { echo "the program ended during the run"; exit 1; }
 
 share() { awk -v d="$1" -v hz="$HZ" -v t0="$t0" -v t1="$t1" 'BEGIN { printf "%.1f%%", 100 * d / hz / (t1 - t0) }'; }
 echo "mode $MODE, $(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.1f", b - a }') s, load average $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -25,10 +25,10 @@ else
 fi
 wait_for 10 is_maximised || { echo "window not maximised" >&2; exit 1; }
 if [[ $EFFECT == vantrel ]]; then
-    focus_app 2>/dev/null
-    key alt+s
-    wait_for 5 sh -c "[ \$(xdotool search --onlyvisible --pid $APP_PID 2>/dev/null | wc -l) -ge 2 ]" || { echo "menu did not open" >&2; exit 1; }
-    key Down Return
+    xdotool windowactivate --sync "$WID" 2>/dev/null
+    xdotool key alt+s
+    wait_for 5 popup >/dev/null || { echo "menu did not open" >&2; exit 1; }
+    xdotool key Down Return
 fi
 sleep 1
 
@@ -42,10 +42,9 @@ x1=$(cpu_ticks "$XVFB_PID")
 t1=$(date +%s.%N)
 peak_kb=$(status_kb "$APP_PID" VmHWM)
 final_kb=$(status_kb "$APP_PID" VmRSS)
-focus_app 2>/dev/null
-key a
-await_exit 10
-[[ $APP_STATUS == 0 ]] || { echo "the program did not end cleanly ($APP_STATUS)" >&2; exit 1; }
+xdotool windowactivate --sync "$WID" 2>/dev/null
+xdotool key a
+ends_with 0 >&2 || { echo "the program did not end cleanly" >&2; exit 1; }
 
 printf '{"effect": "%s", "kind": "%s", "seconds": %s, "hz": %s, "app_ticks": %s, "x_ticks": %s, "peak_kb": %s, "final_kb": %s' \
     "$EFFECT" "$KIND" "$(awk -v a="$t0" -v b="$t1" 'BEGIN {print b - a}')" "$HZ" $((app1 - app0)) $((x1 - x0)) "$peak_kb" "$final_kb"
