@@ -28,17 +28,19 @@ class TestInfo : public QObject {
 private slots:
     // One choice from the Options menu as Qt delivers it (with the mark
     // already flipped): after it the menu's marks, Qt's marks and the flags
-    // (date, time, weekday), then whether the label shows and rotates. The
-    // caption and the rotation position stay.
+    // (date, time, weekday), then whether the label shows and rotates, and
+    // whether red painted under it shows (a hidden label leaves no picture).
+    // The caption and the rotation position stay.
     void options_data()
     {
         QTest::addColumn<Option>("row");
-        QTest::newRow("date off, others on") << Option{"DTW", 0, "011 011 011 11"};
-        QTest::newRow("time off, others on") << Option{"DTW", 1, "101 101 101 11"};
-        QTest::newRow("the last one off hides the label") << Option{"W", 2, "000 000 000 00"};
-        QTest::newRow("the last one off, the date") << Option{"D", 0, "000 000 000 00"};
-        QTest::newRow("one on from none shows it") << Option{"", 1, "010 010 010 11"};
-        QTest::newRow("one on beside another") << Option{"D", 2, "101 101 101 11"};
+        QTest::newRow("date off, others on") << Option{"DTW", 0, "011 011 011 11 0"};
+        QTest::newRow("time off, others on") << Option{"DTW", 1, "101 101 101 11 0"};
+        QTest::newRow("the last one off hides the label") << Option{"W", 2, "000 000 000 00 0"};
+        QTest::newRow("the last one off, the date") << Option{"D", 0, "000 000 000 00 0"};
+        QTest::newRow("date off, the weekday left") << Option{"DW", 0, "001 001 001 11 0"};
+        QTest::newRow("one on from none shows it") << Option{"", 1, "010 010 010 11 0"};
+        QTest::newRow("one on beside another") << Option{"D", 2, "101 101 101 11 0"};
     }
 
     void options()
@@ -48,11 +50,13 @@ private slots:
         Form1& f = *rig.form;
         rig.keepOnly(row.before);
         f.test = 2;
+        f.form.fillBox(2160, 2280, 7215, 3495, rt::rgb(255, 0, 0));
         rt::MenuItem* items[] = {&f.dates, &f.times, &f.days};
         items[row.click]->action()->trigger();
         const QString marks = test::bits({f.dates.checked(), f.times.checked(), f.days.checked()}) + ' ' +
                               test::bits({f.dates.action()->isChecked(), f.times.action()->isChecked(), f.days.action()->isChecked()}) +
-                              ' ' + test::bits({f.date1, f.time1, f.day1}) + ' ' + test::bits({f.Label1.visible(), f.Timer5.enabled()});
+                              ' ' + test::bits({f.date1, f.time1, f.day1}) + ' ' + test::bits({f.Label1.visible(), f.Timer5.enabled()}) +
+                              ' ' + test::bits({rig.shownAt({145, 153}) == rt::rgb(255, 0, 0)});
         QCOMPARE(marks, row.after);
         QCOMPARE(rig.caption(), "10:20:30");
         QCOMPARE(f.test, 2);
