@@ -10,7 +10,8 @@ using std::chrono::nanoseconds;
 
 // Timers of the intervals given (ms) on a manual clock, driven by a script
 // of steps: "+N" lets N ms pass with every tick delivered on its deadline;
-// "~N" lets N ms pass with none (a stall); "d" is one wake of the event
+// "~N" lets N ms pass with none (a stall); "jN" sets the wall clock N ms
+// on, the steady line unmoved; "d" is one wake of the event
 // loop; "wN" lets N ms pass waking only when the hub asks to; "off", "on"
 // switch the first timer; "k" makes the first timer's ticks disable the
 // second, "s" makes them stop everything; "stop" stops everything now.
@@ -35,6 +36,7 @@ private slots:
         QTest::newRow("a tick due in 1 ns does not") << Schedule{"30", "~29.999999 d", "ticks 0 next 30"};
         QTest::newRow("a stall gives one tick, not a burst") << Schedule{"30", "+100 ~5005 d d", "ticks 4 next 5130"};
         QTest::newRow("after a stall the old grid goes on") << Schedule{"30", "+100 ~5005 d +4895", "ticks 167 next 10020"};
+        QTest::newRow("the wall clock set back, then on a day") << Schedule{"30", "+100 j-3600000 +500 j86400000 +500", "ticks 36 next 1110"};
         QTest::newRow("a late wake serves the earliest deadline first") << Schedule{"300,200,100", "~350 d", "ticks 1,1,1 next 600 order 210"};
         QTest::newRow("enabling restarts the period from now") << Schedule{"1000", "+2500 off +700 on +2500", "ticks 4 next 6200"};
         QTest::newRow("enabling a running timer keeps its grid") << Schedule{"1000", "+2500 on +2500", "ticks 5 next 6000"};
@@ -78,6 +80,8 @@ private slots:
                 hub.advance(clock, span);
             else if (step[0] == u'~')
                 clock.advance(span);
+            else if (step[0] == u'j')
+                clock.setWall(clock.wallNow().addMSecs(step.mid(1).toLongLong()));
             for (auto wake = hub.nextWake(); step[0] == u'w' && wake && *wake <= end; wake = hub.nextWake(), ++wakes) {
                 clock.advance(*wake - clock.steadyNow());
                 hub.deliverDue();
