@@ -67,6 +67,9 @@ private:
 Window::Window(const WindowDefinition& def) : frame_(std::make_unique<Frame>(*this)), surface_(new SurfaceWidget)
 {
     frame_->setWindowTitle(QString::fromStdString(def.caption));
+    // The menus belong in the window, with Alt+S and Alt+O, even where the
+    // desktop would take the menu bar into a global menu of its own.
+    frame_->menuBar()->setNativeMenuBar(false);
     frame_->setCentralWidget(surface_);
     surface_->onKey = [this](QKeyEvent* event) { frame_->key(event); };
     surface_->onMousePress = [this](QMouseEvent* event) {

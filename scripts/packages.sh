@@ -6,6 +6,7 @@
 # time's signs (Droid Sans Fallback).
 RUN_PACKAGES=(qt6-qpa-plugins libqt6widgets6 fonts-liberation2 fonts-dejavu-core fonts-droid-fallback)
 # The package test checks the package with lintian and finds its manual
-# page with man.
+# page with man; a private session bus with a global menu service on it
+# (dbus-daemon, python3-dbus, python3-gi) stands in for a desktop's.
 TEST_PACKAGES=(xvfb xauth openbox xdotool x11-utils imagemagick strace binutils tesseract-ocr
-    desktop-file-utils appstream groff-base python3 lintian man-db)
+    desktop-file-utils appstream groff-base python3 lintian man-db dbus-daemon python3-dbus python3-gi)

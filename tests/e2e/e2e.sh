@@ -1,6 +1,7 @@
 #!/bin/bash
 # The real program under a real window manager: its title and maximised
-# window, its menus from the keyboard, what ends it and what does not, the
+# window, its menus from the keyboard (in the window, also beside a
+# desktop's global menu service), what ends it and what does not, the
 # confetti, the red figure and the Vantrel effect on screen, the same
 # picture at a scale factor of 2, no file written and no socket but the
 # display's, and a display lost or missing.
@@ -65,10 +66,11 @@ confetti_shown() {
 
 start_x 1920x1080
 SCALE=1
-start_app LANG=C LC_ALL=C || { fail "the window appears"; finish; }
+start_menu_service || fail "the global menu service starts"
+start_app LANG=C LC_ALL=C DBUS_SESSION_BUS_ADDRESS=$MENU_BUS || { fail "the window appears"; finish; }
 check "the title is exact, fifty spaces and all" test "$(xprop -id "$WID" -notype _NET_WM_NAME)" = "_NET_WM_NAME = \"$TITLE\""
 check "the window is maximised" wait_for 10 is_maximised
-check "Alt+S opens the Screen Saver menu" menu_reads alt+s Confettii Vantrel
+check "Alt+S opens the Screen Saver menu in the window, beside a global menu service" menu_reads alt+s Confettii Vantrel
 check "Alt+O opens the Options menu" menu_reads alt+o "Show Date" "Show Time" "Show Day"
 read -r _ CY < <(client_origin)
 quiet=(Left Right Up Down Home End Prior Next Insert F1 F2 F3 F5 F6 F11 F12 shift ctrl shift+Left ctrl+Right Delete)

@@ -5,15 +5,15 @@
 set -uo pipefail
 BRISORA_BIN=${1:?path to the brisora binary}
 E2E_TMP=$(mktemp -d)
-E2E_FAILED=0 E2E_RUNS=0 APP_PID= XVFB_PID= WM_PID= WID=
+E2E_FAILED=0 E2E_RUNS=0 APP_PID= XVFB_PID= WM_PID= WID= BUS_PID= MENU_PID=
 # Qt warns on stderr without a runtime directory; a login session has one.
 export XDG_RUNTIME_DIR=$E2E_TMP/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 stop_x() {
-    kill -9 $APP_PID $WM_PID $XVFB_PID 2>/dev/null || true
+    kill -9 $APP_PID $WM_PID $XVFB_PID $MENU_PID $BUS_PID 2>/dev/null || true
     wait 2>/dev/null || true
-    APP_PID= WM_PID= XVFB_PID=
+    APP_PID= WM_PID= XVFB_PID= MENU_PID= BUS_PID=
 }
 trap 'stop_x; rm -rf "$E2E_TMP"' EXIT
 
@@ -68,6 +68,18 @@ start_app() {
     wait_for 60 sh -c "xdotool search --onlyvisible --name '^Brisora' >'$E2E_TMP/wid' 2>/dev/null" || return 1
     WID=$(head -n1 "$E2E_TMP/wid")
     xdotool windowactivate --sync "$WID" 2>/dev/null
+}
+
+# start_menu_service: a private session bus, its address in MENU_BUS, with
+# a desktop's global menu service on it.
+start_menu_service() {
+    dbus-daemon --session --nofork --print-address=1 >"$E2E_TMP/bus" 2>/dev/null &
+    BUS_PID=$!
+    wait_for 10 test -s "$E2E_TMP/bus" || return 1
+    MENU_BUS=$(head -n1 "$E2E_TMP/bus")
+    DBUS_SESSION_BUS_ADDRESS=$MENU_BUS /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/menu_service.py" >"$E2E_TMP/menu" &
+    MENU_PID=$!
+    wait_for 10 grep -qs ready "$E2E_TMP/menu"
 }
 
 still_running() { sleep 1; kill -0 "$APP_PID" 2>/dev/null && ! grep -q '^State:.*Z' "/proc/$APP_PID/status"; }
