@@ -65,8 +65,10 @@ void Label::place()
     const QPoint to(twipsToPixels(left_), twipsToPixels(top_));
     if (to == widget_->pos())
         return;
-    // What the label leaves behind shows the plain background.
-    window_.surface()->erase(widget_->geometry());
+    // What the label leaves behind shows the plain background. A hidden
+    // label covers nothing, so it uncovers nothing.
+    if (visible_)
+        window_.surface()->erase(widget_->geometry());
     widget_->move(to);
 }
 
