@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <utility>
 
 namespace rt {
@@ -50,8 +51,21 @@ QString noDisplayLine()
     return line;
 }
 
+// Qt's Wayland client gives this warning when the connection breaks, then
+// exits by itself: with status 1 on Qt 6.4, 255 on Qt 6.8, and at times
+// after the same warning from a second thread. Qt 6.8 told to reconnect
+// does not exit.
+bool waylandLost(QtMsgType type, const QString& text)
+{
+    return type == QtWarningMsg && text.startsWith(QLatin1String("The Wayland connection ")) &&
+           !qEnvironmentVariableIsSet("QT_WAYLAND_RECONNECT");
+}
+
+// The first caller ends the program; any other thread waits here for that.
 [[noreturn]] void endWith(const QString& line)
 {
+    static std::mutex ending;
+    ending.lock();
     std::fprintf(stderr, "%s\n", qPrintable(line));
     std::fflush(stderr);
     std::_Exit(1);
@@ -62,7 +76,16 @@ void heldBack(QtMsgType type, const QMessageLogContext&, const QString& text)
 {
     if (type == QtFatalMsg)
         endWith(noDisplayLine());
+    if (waylandLost(type, text))
+        endWith("brisora: " + text);
     held.append(text.toLocal8Bit());
+}
+
+void running(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (waylandLost(type, text))
+        endWith("brisora: " + text);
+    qtHandler(type, context, text);
 }
 
 } // namespace
@@ -74,7 +97,7 @@ void holdStartupMessages()
 
 void displayOpened()
 {
-    qInstallMessageHandler(qtHandler);
+    qInstallMessageHandler(running);
     for (const QByteArray& line : std::exchange(held, {}))
         std::fprintf(stderr, "%s\n", line.constData());
 }
