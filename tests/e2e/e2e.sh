@@ -51,16 +51,34 @@ press_label() {
 # among the confetti, and red far denser on the figure's strokes.
 confetti_shown() {
     local downs on off
-    for downs in "" Down "Down Down"; do
-        xdotool key alt+o
-        wait_for 5 popup >/dev/null && xdotool key $downs Return
-        wait_for 5 no_popup
-    done
+    for downs in "" Down "Down Down"; do choose alt+o $downs; done
     sleep 4
     look confetti
     read -r on off <<<"$(value confetti red_per_100000)"
     echo "  label $(value confetti label); $(value confetti colours) pure colours; red per 100000: $on on the strokes, $off elsewhere"
     [[ $(value confetti label) == "0 0 0 0" && $(value confetti colours) == 8 ]] && ((on >= 3 * off && on > 0))
+}
+
+# choose KEYS [DOWN...]: KEYS open a menu; Return chooses the item so many
+# steps down, and the menu closes.
+choose() { xdotool key "$1"; wait_for 5 popup >/dev/null && xdotool key "${@:2}" Return; wait_for 5 no_popup; }
+# key_ends KEY: the key ends the program with status 0.
+key_ends() { xdotool key "$1"; ends_with 0; }
+
+# press_outside X Y: once the window is maximised and two seconds on, a
+# press there, away from the label, ends the program at once with status 0.
+press_outside() {
+    wait_for 10 is_maximised && sleep 2 && xdotool mousemove --sync "$1" "$2" mousedown 1
+    ends_with 0 || { xdotool mouseup 1; return 1; }
+    xdotool mouseup 1
+}
+
+# lost SERVER_PID PATTERN: the display server killed under the program ends
+# it with status 1 and one line on stderr, which matches.
+lost() {
+    start_app ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0
+    kill -9 "$1"
+    ends_with 1 && [[ $(wc -l <"$APP_ERR") == 1 ]] && grep -q "$2" "$APP_ERR" || { echo "  stderr: $(cat "$APP_ERR")"; return 1; }
 }
 
 start_x 1920x1080
@@ -79,8 +97,7 @@ for ((i = 0; i < 40; i++)); do xdotool mousemove --sync $((SX + 1200 + i)) $(((C
 check "300 keys that type nothing and 40 presses on the menu bar leave it running" still_running
 check "a press on the label leaves it running" press_label
 check "Options off hide the label; confetti in eight colours, the red figure on its strokes" confetti_shown
-xdotool key alt+s
-wait_for 5 popup >/dev/null && xdotool key Down Return
+choose alt+s Down
 sleep 0.5
 look vantrel1
 sleep 1
@@ -88,18 +105,13 @@ look vantrel2
 check "Vantrel: one colour over the surface, not the window's grey, fading ($(value vantrel1 ground) -> $(value vantrel2 ground))" \
     test "$(value vantrel1 one_colour)$(value vantrel2 one_colour)" = 10001000 -a "$(value vantrel1 ground)" != "239 239 239" \
     -a "$(value vantrel1 ground)" != "$(value vantrel2 ground)"
-xdotool key a
-check "the key a ends it with status 0" ends_with 0
+check "the key a ends it with status 0" key_ends a
 
 # A press outside the label, with the program traced: no file opened for
 # writing or made, no socket but the X server's.
 TRACE=$E2E_TMP/trace
 start_app LANG=C LC_ALL=C ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0 -- strace -f -qq -o "$TRACE" -e trace=open,openat,creat,mkdir,mkdirat,socket,connect
-wait_for 10 is_maximised
-sleep 2
-xdotool mousemove --sync $((SX + 1500)) $((SY + 700)) mousedown 1
-check "a press outside the label ends it at once with status 0" ends_with 0
-xdotool mouseup 1
+check "a press outside the label ends it at once with status 0" press_outside $((SX + 1500)) $((SY + 700))
 calls() { grep -E "^[0-9]+ +($1)\(" "$TRACE"; }
 check "the trace holds the program's own opens" grep -q 'libQt6Widgets\.so' "$TRACE"
 # D-Bus's autolaunch child points its standard streams at /dev/null.
@@ -116,14 +128,10 @@ menu_reads alt+s Confettii Vantrel
 check "scale 2: the label is 674x162 pixels" press_label
 check "scale 2: the label on the doubled 5-pixel grid (x ${LABEL_X:-none}: 288 + 10n)" test $(((${LABEL_X:-1} - 288) % 10)) = 0
 check "scale 2: confetti in eight colours, the figure on its doubled strokes" confetti_shown
-xdotool key q
-check "scale 2: the key q ends it with status 0" ends_with 0
+check "scale 2: the key q ends it with status 0" key_ends q
 
 # The X server gone under it, then no display at all: one line, status 1.
-start_app ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0
-kill -9 "$XVFB_PID"
-check "a lost display ends it with status 1" ends_with 1
-check "  with one line: $(cat "$APP_ERR")" test "$(wc -l <"$APP_ERR")" = 1
+check "a lost display ends it with status 1 and one line" lost "$XVFB_PID" .
 env -u DISPLAY "$BRISORA_BIN" >"$E2E_TMP/none.out" 2>"$APP_ERR" &
 APP_PID=$!
 check "no display: status 1" ends_with 1
