@@ -3,7 +3,7 @@
 # window, its menus from the keyboard, what ends it and what does not, the
 # confetti, the red figure and the Vantrel effect on screen, the same
 # picture at a scale factor of 2, no file written and no socket but the
-# display's, and a display lost or missing.
+# display's, and a display lost or missing. Then as a Wayland client.
 source "$(dirname "$0")/lib.sh" "$1"
 TITLE="Brisora    by: Eolafie Quenwick$(printf '%50s' '')Click  Mouse to end"
 
@@ -64,6 +64,9 @@ confetti_shown() {
 choose() { xdotool key "$1"; wait_for 5 popup >/dev/null && xdotool key "${@:2}" Return; wait_for 5 no_popup; }
 # key_ends KEY: the key ends the program with status 0.
 key_ends() { xdotool key "$1"; ends_with 0; }
+
+# The label whole at scale 1, and confetti in eight colours.
+drawn() { SCALE=1 look drawn; [[ "$(value drawn label | cut -d' ' -f3-) $(value drawn colours)" == "337 81 8" ]]; }
 
 # press_outside X Y: once the window is maximised and two seconds on, a
 # press there, away from the label, ends the program at once with status 0.
@@ -148,4 +151,19 @@ check "no display: the lost X display named" no_display DISPLAY="$DISPLAY" "$NO:
 check "no display: the Wayland display named" no_display WAYLAND_DISPLAY=wayland-none "$NO: cannot open Wayland display wayland-none; DISPLAY is not set"
 check "no display: the user's choice of X named" no_display WAYLAND_DISPLAY=wayland-none QT_QPA_PLATFORM=xcb "$NO: DISPLAY is not set (QT_QPA_PLATFORM=xcb)"
 
+# A native client of weston, which runs no XWayland: its window in weston's
+# scene, titled exactly and maximised below the panel; the title in Qt's
+# decoration, a menu, the label and confetti on screen; what ends it.
+start_weston
+start_app LANG=C LC_ALL=C || { fail "Wayland: the window appears"; finish; }
+check "Wayland: weston's scene holds the window, titled exactly" view "xdg_toplevel, PID $APP_PID, .* top-level window '$TITLE'"
+check "Wayland: it fills the output below the panel" wait_for 10 is_maximised
+check "Wayland: Alt+S opens the Screen Saver menu" menu_reads alt+s Confettii Vantrel
+check "Wayland: the label and confetti in eight colours" wait_for 10 drawn
+check "Wayland: Qt's decoration shows the title" grep -qz "Brisora.*by: Eolafie Quenwick.*Click Mouse to end" \
+    <<<"$(ocr "$E2E_TMP/drawn.ppm" 1280 "$SY" 0 0)"
+check "Wayland: the key a ends it with status 0" key_ends a
+start_app LANG=C LC_ALL=C
+check "Wayland: a press outside the label ends it at once with status 0" press_outside $((SX + 1000)) $((SY + 600))
+check "Wayland: a lost compositor ends it with status 1 and one line, the program's" lost "$WM_PID" "^brisora: The Wayland connection "
 finish
