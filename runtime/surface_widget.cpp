@@ -44,10 +44,27 @@ void SurfaceWidget::fillBox(const QRectF& box, Colour colour)
     if (pixels.right() < 0 || pixels.bottom() < 0)
         return;
     growToCover(pixels);
-    QPainter p(&squares_);
-    p.fillRect(box, toQColor(colour));
-    p.end();
+    queue(box, toQColor(colour));
     update(pixels);
+}
+
+void SurfaceWidget::queue(const QRectF& box, const QColor& colour)
+{
+    queued_.push_back({box, colour});
+    // A window never painted again still keeps the queue short.
+    constexpr std::size_t kLongest = 256;
+    if (queued_.size() >= kLongest)
+        applyQueued();
+}
+
+void SurfaceWidget::applyQueued()
+{
+    if (queued_.empty())
+        return;
+    QPainter p(&squares_);
+    for (const Box& b : queued_)
+        p.fillRect(b.box, b.colour);
+    queued_.clear();
 }
 
 void SurfaceWidget::setBackColor(Colour colour)
@@ -55,6 +72,7 @@ void SurfaceWidget::setBackColor(Colour colour)
     const bool unchanged = colour == backColor_ && squares_.isNull();
     backColor_ = colour;
     squares_ = QImage();
+    queued_.clear();
     if (!unchanged)
         update();
 }
@@ -63,9 +81,8 @@ void SurfaceWidget::erase(const QRegion& area)
 {
     if (squares_.isNull())
         return;
-    QPainter p(&squares_);
     for (const QRect& r : area)
-        p.fillRect(r, toQColor(backColor_));
+        queue(r, toQColor(backColor_));
 }
 
 bool SurfaceWidget::event(QEvent* event)
@@ -80,6 +97,7 @@ bool SurfaceWidget::event(QEvent* event)
 
 void SurfaceWidget::paintEvent(QPaintEvent* event)
 {
+    applyQueued();
     QPainter p(this);
     const QColor back = toQColor(backColor_);
     if (squares_.isNull()) {

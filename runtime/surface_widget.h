@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QWidget>
 #include <functional>
+#include <vector>
 
 namespace rt {
 
@@ -34,9 +35,19 @@ protected:
 private:
     void growToCover(const QRect& area);
     QSize drawnSize() const;
+    // Boxes to fill wait here in order and go onto the image in one pass
+    // before it is painted: one painter a frame, not one a box, and none
+    // for each box while nobody sees the window.
+    void queue(const QRectF& box, const QColor& colour);
+    void applyQueued();
 
+    struct Box {
+        QRectF box;
+        QColor colour;
+    };
     Colour backColor_;
     QImage squares_;
+    std::vector<Box> queued_;
 };
 
 } // namespace rt
