@@ -29,7 +29,10 @@ check "lintian finds no error or warning" lintian --fail-on error,warning "$DEB"
 dpkg-deb -x "$DEB" "$E2E_TMP/root"
 appstreamcli validate-tree --no-net --pedantic "$E2E_TMP/root" >"$E2E_TMP/valid"
 desktop-file-validate "$E2E_TMP/root/usr/share/applications/brisora.desktop" >>"$E2E_TMP/valid"
-check "AppStream data and desktop entry: nothing to say but pedantic notes" sh -c "! grep -E '^  [EWI]:|brisora.desktop' '$E2E_TMP/valid'"
+# Two notes pass: appstreamcli before 1.0 (Debian 12) does not know the
+# developer element, and 1.0 on asks for a homepage the project does not have.
+check "AppStream data and desktop entry: nothing to say but pedantic notes and those two" sh -c "! grep -E '^ *[EWI]: |brisora.desktop' '$E2E_TMP/valid' |
+    grep -vE ': (unknown-tag developer|url-homepage-missing)$'"
 
 start_x 1280x1024
 trap 'apt-get purge -y -qq brisora >/dev/null 2>&1; stop_x; rm -rf "$E2E_TMP"' EXIT
