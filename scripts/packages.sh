@@ -7,7 +7,7 @@
 RUN_PACKAGES=(qt6-qpa-plugins libqt6widgets6 fonts-liberation2 fonts-dejavu-core fonts-droid-fallback)
 # scripts/package.sh copies the tracked files with git.
 PACKAGE_PACKAGES=(git)
-# The package test checks the package with lintian and finds its manual
-# page with man.
+# The package test checks the package with lintian, runs its autopkgtest
+# and finds its manual page with man.
 TEST_PACKAGES=(xvfb xauth openbox xdotool x11-utils imagemagick strace binutils tesseract-ocr
-    desktop-file-utils appstream groff-base python3 lintian man-db)
+    desktop-file-utils appstream groff-base python3 lintian autopkgtest man-db)
