@@ -16,28 +16,36 @@ shift 2
 mkdir -p "$root"
 root=$(realpath "$root")
 
-# Processes whose root is the root or lies inside it (a D-Bus daemon the
-# tests started, a command cut short), then every mount there, deepest
-# first: a mount left behind would keep host devices under a directory that
-# is about to be deleted.
+child=
+# in_background COMMAND...: runs it in a process group of its own and waits
+# in a way a signal can interrupt, so that the traps run at once.
+in_background() {
+    setsid "$@" &
+    child=$!
+    wait "$child"
+}
+# The command's process group (debootstrap and its downloads), processes
+# whose root is the root or lies inside it (a D-Bus daemon the tests
+# started), then every mount there, deepest first: a mount left behind
+# would keep host devices under a directory that is about to be deleted.
 clean_up() {
-    local p dir
+    local p dir killed=
+    [[ -z $child ]] || kill -9 -- -"$child" 2>/dev/null || true
     for p in /proc/[0-9]*; do
         dir=$(readlink "$p/root" 2>/dev/null) || continue
-        [[ $dir == "$root" || $dir == "$root"/* ]] && kill -9 "${p#/proc/}" 2>/dev/null
+        if [[ $dir == "$root" || $dir == "$root"/* ]]; then
+            kill -9 "${p#/proc/}" 2>/dev/null || true
+            killed=1
+        fi
     done
+    # Let the killed let go of their files before the unmounts.
+    [[ -z $killed ]] || sleep 1
     findmnt -rno TARGET | awk -v r="$root" '$0 == r || index($0, r "/") == 1' | sort -r |
         while read -r mnt; do umount "$mnt" || umount -l "$mnt" || true; done
 }
 trap clean_up EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
-# in_background COMMAND...: runs it and waits in a way a signal can
-# interrupt, so that the traps run at once.
-in_background() {
-    "$@" &
-    wait $!
-}
 
 case $step in
 make)
