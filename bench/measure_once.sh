@@ -1,7 +1,9 @@
 #!/bin/bash
 # One run for bench/run.sh: prints one JSON object.
 #
-#   measure_once.sh BINARY SECONDS confettii|vantrel program|traced
+#   measure_once.sh BINARY SECONDS confettii|vantrel|minimised program|traced
+#
+# minimised: the Confettii effect in a window minimised before measuring.
 source "$(dirname "$0")/../tests/e2e/lib.sh" "${1:?binary}"
 SECS=${2:?seconds}
 EFFECT=${3:?effect}
@@ -30,6 +32,7 @@ if [[ $EFFECT == vantrel ]]; then
     wait_for 5 popup >/dev/null || { echo "menu did not open" >&2; exit 1; }
     xdotool key Down Return
 fi
+[[ $EFFECT != minimised ]] || xdotool windowminimize --sync "$WID"
 sleep 1
 
 HZ=$(getconf CLK_TCK)

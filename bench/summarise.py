@@ -57,6 +57,12 @@ for effect in ("confettii", "vantrel"):
         row[f"{name}_call_p99_us"] = med(percentile(c, 0.99) for c in calls) if running else None
     results[effect] = row
 
+minimised = load("minimised", "program")
+results["minimised"] = {
+    "runs": len(minimised),
+    "program_cpu_percent": med(100 * r["app_ticks"] / r["hz"] / r["seconds"] for r in minimised),
+}
+
 out.write_text(json.dumps(results, indent=2) + "\n")
 keys = list(results["confettii"])
 print(f"| {'figure':<28} | {'Confettii':>10} | {'Vantrel':>10} |")
@@ -64,4 +70,5 @@ print(f"|{'-' * 30}|{'-' * 12}|{'-' * 12}|")
 for key in keys:
     cells = ["-" if results[e][key] is None else f"{results[e][key]:g}" for e in ("confettii", "vantrel")]
     print(f"| {key:<28} | {cells[0]:>10} | {cells[1]:>10} |")
+print(f"| {'program_cpu_percent, minimised':<28} | {results['minimised']['program_cpu_percent']:>10} | {'-':>10} |")
 print(f"\nwritten to {out}")

@@ -6,6 +6,8 @@
 #include "runtime/twips.h"
 #include "runtime/window.h"
 
+#include <QRegion>
+
 namespace rt {
 
 Label::Label(Window& window, const LabelDefinition& def)
@@ -28,7 +30,11 @@ Label::Label(Window& window, const LabelDefinition& def)
     widget_->resize(twipsToPixels(def.width), twipsToPixels(def.height));
     widget_->setText(QString::fromStdString(caption_));
     widget_->setColours(toQColor(backColor_), toQColor(foreColor_));
-    place();
+    placed_ = QRect(QPoint(twipsToPixels(left_), twipsToPixels(top_)), widget_->size());
+    widget_->move(placed_.topLeft());
+    // Moving the widget costs a scroll of the window's picture: while nobody
+    // sees the window it stays put and catches up when seen again.
+    window_.whenExposed([this] { widget_->move(placed_.topLeft()); });
     widget_->show();
 }
 
@@ -44,7 +50,7 @@ void Label::setVisible(bool visible)
         return;
     visible_ = visible;
     if (!visible)
-        window_.surface()->erase(widget_->geometry());
+        window_.surface()->erase(placed_);
     widget_->setVisible(visible);
 }
 
@@ -62,12 +68,16 @@ void Label::setTop(float top)
 
 void Label::place()
 {
-    const QPoint to(twipsToPixels(left_), twipsToPixels(top_));
-    if (to == widget_->pos())
+    const QRect to(QPoint(twipsToPixels(left_), twipsToPixels(top_)), placed_.size());
+    if (to == placed_)
         return;
-    // What the label leaves behind shows the plain background.
-    window_.surface()->erase(widget_->geometry());
-    widget_->move(to);
+    // What the label leaves behind shows the plain background. A hidden
+    // label covers nothing, so it uncovers nothing.
+    if (visible_)
+        window_.surface()->erase(QRegion(placed_).subtracted(to));
+    placed_ = to;
+    if (window_.exposed())
+        widget_->move(to.topLeft());
 }
 
 void Label::setBackColor(Colour colour)

@@ -4,6 +4,7 @@
 
 #include "runtime/colour.h"
 
+#include <QRect>
 #include <string>
 
 namespace rt {
@@ -48,6 +49,7 @@ private:
 
     Window& window_;
     LabelWidget* widget_;
+    QRect placed_;   // where the label stands, in logical pixels
     std::string caption_;
     bool visible_ = true;
     float left_;

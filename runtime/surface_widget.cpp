@@ -59,12 +59,13 @@ void SurfaceWidget::setBackColor(Colour colour)
         update();
 }
 
-void SurfaceWidget::erase(const QRect& area)
+void SurfaceWidget::erase(const QRegion& area)
 {
     if (squares_.isNull())
         return;
     QPainter p(&squares_);
-    p.fillRect(area, toQColor(backColor_));
+    for (const QRect& r : area)
+        p.fillRect(r, toQColor(backColor_));
 }
 
 bool SurfaceWidget::event(QEvent* event)

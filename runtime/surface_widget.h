@@ -21,7 +21,7 @@ public:
     void setBackColor(Colour colour);
     Colour backColor() const { return backColor_; }
     // Shows the plain background there again.
-    void erase(const QRect& area);
+    void erase(const QRegion& area);
 
     std::function<void(QKeyEvent*)> onKey;
     std::function<void(QMouseEvent*)> onMousePress;

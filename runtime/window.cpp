@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QWindow>
 
 namespace rt {
 
@@ -47,8 +48,23 @@ public:
         owner_.onKeyPress(keyAscii);
     }
 
+    // Follows, from the start, whether anyone can see the window.
+    void watchExposure()
+    {
+        create();
+        windowHandle()->installEventFilter(this);
+    }
+
 protected:
     void keyPressEvent(QKeyEvent* event) override { key(event); }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // Runs before Qt paints for the expose.
+        if (event->type() == QEvent::Expose)
+            owner_.setExposed(windowHandle()->isExposed());
+        return QMainWindow::eventFilter(watched, event);
+    }
 
     void closeEvent(QCloseEvent* event) override
     {
@@ -67,6 +83,9 @@ private:
 Window::Window(const WindowDefinition& def) : frame_(std::make_unique<Frame>(*this)), surface_(new SurfaceWidget)
 {
     frame_->setWindowTitle(QString::fromStdString(def.caption));
+    // The menus belong in the window, with Alt+S and Alt+O, even where the
+    // desktop would take the menu bar into a global menu of its own.
+    frame_->menuBar()->setNativeMenuBar(false);
     frame_->setCentralWidget(surface_);
     surface_->onKey = [this](QKeyEvent* event) { frame_->key(event); };
     surface_->onMousePress = [this](QMouseEvent* event) {
@@ -104,8 +123,27 @@ void Window::showMaximized()
     // The size for when the user restores the window: the client area as
     // defined, below the menu bar.
     frame_->resize(surface_->width(), surface_->height() + frame_->menuBar()->sizeHint().height());
+    frame_->watchExposure();
     frame_->showMaximized();
     surface_->setFocus();
+}
+
+void Window::whenExposed(std::function<void()> catchUp)
+{
+    catchUps_.push_back(std::move(catchUp));
+}
+
+void Window::setExposed(bool exposed)
+{
+    // A window nobody sees (minimised, hidden, on another desktop) paints
+    // nothing; once it is seen again its controls catch up with their state
+    // and it is painted whole.
+    const bool seenAgain = exposed && !exposed_;
+    exposed_ = exposed;
+    if (seenAgain)
+        for (const auto& catchUp : catchUps_)
+            catchUp();
+    frame_->setUpdatesEnabled(exposed);
 }
 
 void Window::unload()

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QMainWindow;
 
@@ -35,6 +36,11 @@ public:
     Colour backColor() const;
 
     void showMaximized();
+    // Whether anyone can see the window: while nobody can, nothing is drawn
+    // on screen, though the surface and the controls keep their state.
+    bool exposed() const { return exposed_; }
+    // Called when the window is seen again, before it is painted.
+    void whenExposed(std::function<void()> catchUp);
     // Closes the window; no event of it is delivered afterwards.
     void unload();
     bool unloaded() const { return unloaded_; }
@@ -53,9 +59,13 @@ public:
 
 private:
     class Frame;
+    void setExposed(bool exposed);
+
     std::unique_ptr<Frame> frame_;
     SurfaceWidget* surface_;
     bool unloaded_ = false;
+    bool exposed_ = false;
+    std::vector<std::function<void()>> catchUps_;
 };
 
 } // namespace rt

@@ -104,6 +104,34 @@ private slots:
         QCOMPARE(changed.join(u' '), row.changes);
     }
 
+    // The window hidden (as minimised) after a second, for a while, beside
+    // one shown all along: every handler runs on unseen, with the same
+    // label, colours, captions, figure and random draws, and once shown
+    // again the window shows the same picture.
+    void hiddenWindow_data()
+    {
+        QTest::addColumn<int>("hiddenMs");
+        QTest::newRow("for one tick") << 16;
+        QTest::newRow("for a rotation and a half") << 13500;
+    }
+
+    void hiddenWindow()
+    {
+        QFETCH(int, hiddenMs);
+        test::Rig shown, hidden;
+        QMainWindow& frame = *hidden.form->form.widget();
+        for (test::Rig* rig : {&shown, &hidden})
+            rig->advance(1s);
+        frame.hide();
+        QTRY_VERIFY(!hidden.form->form.exposed());
+        for (test::Rig* rig : {&shown, &hidden})
+            rig->advance(std::chrono::milliseconds(hiddenMs));
+        QCOMPARE(traces(hidden), traces(shown));
+        frame.showMaximized();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        QCOMPARE(frame.grab().toImage(), shown.form->form.widget()->grab().toImage());
+    }
+
     // A key or a press goes down with ticks already due: the end comes at
     // once, and after it no handler runs, those ticks neither. Presses land
     // on the surface at a pixel, on the label shown or hidden, or the window

@@ -1,9 +1,10 @@
 #!/bin/bash
 # The real program under a real window manager: its title and maximised
-# window, its menus from the keyboard, what ends it and what does not, the
+# window, its menus from the keyboard (in the window, also beside a
+# desktop's global menu service), what ends it and what does not, the
 # confetti, the red figure and the Vantrel effect on screen, the same
 # picture at a scale factor of 2, no file written and no socket but the
-# display's, and a display lost or missing.
+# display's, and a display lost or missing. Then as a Wayland client.
 source "$(dirname "$0")/lib.sh" "$1"
 TITLE="Brisora    by: Eolafie Quenwick$(printf '%50s' '')Click  Mouse to end"
 
@@ -51,11 +52,7 @@ press_label() {
 # among the confetti, and red far denser on the figure's strokes.
 confetti_shown() {
     local downs on off
-    for downs in "" Down "Down Down"; do
-        xdotool key alt+o
-        wait_for 5 popup >/dev/null && xdotool key $downs Return
-        wait_for 5 no_popup
-    done
+    for downs in "" Down "Down Down"; do choose alt+o $downs; done
     sleep 4
     look confetti
     read -r on off <<<"$(value confetti red_per_100000)"
@@ -63,12 +60,47 @@ confetti_shown() {
     [[ $(value confetti label) == "0 0 0 0" && $(value confetti colours) == 8 ]] && ((on >= 3 * off && on > 0))
 }
 
+# choose KEYS [DOWN...]: KEYS open a menu; Return chooses the item so many
+# steps down, and the menu closes.
+choose() { xdotool key "$1"; wait_for 5 popup >/dev/null && xdotool key "${@:2}" Return; wait_for 5 no_popup; }
+# key_ends KEY: the key ends the program with status 0.
+key_ends() { xdotool key "$1"; ends_with 0; }
+
+# The label whole at scale 1, and confetti in eight colours.
+drawn() { SCALE=1 look drawn; [[ "$(value drawn label | cut -d' ' -f3-) $(value drawn colours)" == "337 81 8" ]]; }
+
+# press_outside X Y: once the window is maximised and two seconds on, a
+# press there, away from the label, ends the program at once with status 0.
+press_outside() {
+    wait_for 10 is_maximised && sleep 2 && xdotool mousemove --sync "$1" "$2" mousedown 1
+    ends_with 0 || { xdotool mouseup 1; return 1; }
+    xdotool mouseup 1
+}
+
+# lost SERVER_PID PATTERN: the display server killed under the program ends
+# it with status 1 and one line on stderr, which matches.
+lost() {
+    start_app ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0
+    kill -9 "$1"
+    ends_with 1 && [[ $(wc -l <"$APP_ERR") == 1 ]] && grep -q "$2" "$APP_ERR" || { echo "  stderr: $(cat "$APP_ERR")"; return 1; }
+}
+
+# no_display [VAR=value...] LINE: started with only those of DISPLAY,
+# WAYLAND_DISPLAY and QT_QPA_PLATFORM, the program ends with status 1,
+# nothing on stdout and the one line LINE.
+no_display() {
+    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "${@:1:$#-1}" "$BRISORA_BIN" >"$E2E_TMP/none.out" 2>"$APP_ERR" &
+    APP_PID=$!
+    ends_with 1 && [[ $(cat "$APP_ERR") == "${!#}" && ! -s $E2E_TMP/none.out ]] || { echo "  stderr: $(cat "$APP_ERR")"; return 1; }
+}
+
 start_x 1920x1080
 SCALE=1
-start_app LANG=C LC_ALL=C || { fail "the window appears"; finish; }
+start_menu_service || fail "the global menu service starts"
+start_app LANG=C LC_ALL=C DBUS_SESSION_BUS_ADDRESS=$MENU_BUS || { fail "the window appears"; finish; }
 check "the title is exact, fifty spaces and all" test "$(xprop -id "$WID" -notype _NET_WM_NAME)" = "_NET_WM_NAME = \"$TITLE\""
 check "the window is maximised" wait_for 10 is_maximised
-check "Alt+S opens the Screen Saver menu" menu_reads alt+s Confettii Vantrel
+check "Alt+S opens the Screen Saver menu in the window, beside a global menu service" menu_reads alt+s Confettii Vantrel
 check "Alt+O opens the Options menu" menu_reads alt+o "Show Date" "Show Time" "Show Day"
 read -r _ CY < <(client_origin)
 quiet=(Left Right Up Down Home End Prior Next Insert F1 F2 F3 F5 F6 F11 F12 shift ctrl shift+Left ctrl+Right Delete)
@@ -79,8 +111,7 @@ for ((i = 0; i < 40; i++)); do xdotool mousemove --sync $((SX + 1200 + i)) $(((C
 check "300 keys that type nothing and 40 presses on the menu bar leave it running" still_running
 check "a press on the label leaves it running" press_label
 check "Options off hide the label; confetti in eight colours, the red figure on its strokes" confetti_shown
-xdotool key alt+s
-wait_for 5 popup >/dev/null && xdotool key Down Return
+choose alt+s Down
 sleep 0.5
 look vantrel1
 sleep 1
@@ -88,18 +119,13 @@ look vantrel2
 check "Vantrel: one colour over the surface, not the window's grey, fading ($(value vantrel1 ground) -> $(value vantrel2 ground))" \
     test "$(value vantrel1 one_colour)$(value vantrel2 one_colour)" = 10001000 -a "$(value vantrel1 ground)" != "239 239 239" \
     -a "$(value vantrel1 ground)" != "$(value vantrel2 ground)"
-xdotool key a
-check "the key a ends it with status 0" ends_with 0
+check "the key a ends it with status 0" key_ends a
 
 # A press outside the label, with the program traced: no file opened for
 # writing or made, no socket but the X server's.
 TRACE=$E2E_TMP/trace
 start_app LANG=C LC_ALL=C ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0 -- strace -f -qq -o "$TRACE" -e trace=open,openat,creat,mkdir,mkdirat,socket,connect
-wait_for 10 is_maximised
-sleep 2
-xdotool mousemove --sync $((SX + 1500)) $((SY + 700)) mousedown 1
-check "a press outside the label ends it at once with status 0" ends_with 0
-xdotool mouseup 1
+check "a press outside the label ends it at once with status 0" press_outside $((SX + 1500)) $((SY + 700))
 calls() { grep -E "^[0-9]+ +($1)\(" "$TRACE"; }
 check "the trace holds the program's own opens" grep -q 'libQt6Widgets\.so' "$TRACE"
 # D-Bus's autolaunch child points its standard streams at /dev/null.
@@ -116,16 +142,30 @@ menu_reads alt+s Confettii Vantrel
 check "scale 2: the label is 674x162 pixels" press_label
 check "scale 2: the label on the doubled 5-pixel grid (x ${LABEL_X:-none}: 288 + 10n)" test $(((${LABEL_X:-1} - 288) % 10)) = 0
 check "scale 2: confetti in eight colours, the figure on its doubled strokes" confetti_shown
-xdotool key q
-check "scale 2: the key q ends it with status 0" ends_with 0
+check "scale 2: the key q ends it with status 0" key_ends q
 
-# The X server gone under it, then no display at all: one line, status 1.
-start_app ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0
-kill -9 "$XVFB_PID"
-check "a lost display ends it with status 1" ends_with 1
-check "  with one line: $(cat "$APP_ERR")" test "$(wc -l <"$APP_ERR")" = 1
-env -u DISPLAY "$BRISORA_BIN" >"$E2E_TMP/none.out" 2>"$APP_ERR" &
-APP_PID=$!
-check "no display: status 1" ends_with 1
-check "  with one line and nothing on stdout: $(cat "$APP_ERR")" test "$(wc -l <"$APP_ERR")" = 1 -a ! -s "$E2E_TMP/none.out"
+# The X server gone under it: Qt's one line, status 1. Then no display to
+# open: one line that names what is missing.
+check "a lost display ends it with status 1 and one line" lost "$XVFB_PID" .
+NO="brisora: cannot open a display"
+check "no display: neither named" no_display "$NO: neither WAYLAND_DISPLAY nor DISPLAY is set"
+check "no display: the lost X display named" no_display DISPLAY="$DISPLAY" "$NO: WAYLAND_DISPLAY is not set; cannot open X display $DISPLAY"
+check "no display: the Wayland display named" no_display WAYLAND_DISPLAY=wayland-none "$NO: cannot open Wayland display wayland-none; DISPLAY is not set"
+check "no display: the user's choice of X named" no_display WAYLAND_DISPLAY=wayland-none QT_QPA_PLATFORM=xcb "$NO: DISPLAY is not set (QT_QPA_PLATFORM=xcb)"
+
+# A native client of weston, which runs no XWayland: its window in weston's
+# scene, titled exactly and maximised below the panel; the title in Qt's
+# decoration, a menu, the label and confetti on screen; what ends it.
+start_weston
+start_app LANG=C LC_ALL=C || { fail "Wayland: the window appears"; finish; }
+check "Wayland: weston's scene holds the window, titled exactly" view "xdg_toplevel, PID $APP_PID, .* top-level window '$TITLE'"
+check "Wayland: it fills the output below the panel" wait_for 10 is_maximised
+check "Wayland: Alt+S opens the Screen Saver menu" menu_reads alt+s Confettii Vantrel
+check "Wayland: the label and confetti in eight colours" wait_for 10 drawn
+check "Wayland: Qt's decoration shows the title" grep -qz "Brisora.*by: Eolafie Quenwick.*Click Mouse to end" \
+    <<<"$(ocr "$E2E_TMP/drawn.ppm" 1280 "$SY" 0 0)"
+check "Wayland: the key a ends it with status 0" key_ends a
+start_app LANG=C LC_ALL=C
+check "Wayland: a press outside the label ends it at once with status 0" press_outside $((SX + 1000)) $((SY + 600))
+check "Wayland: a lost compositor ends it with status 1 and one line, the program's" lost "$WM_PID" "^brisora: The Wayland connection "
 finish

@@ -5,15 +5,15 @@
 set -uo pipefail
 BRISORA_BIN=${1:?path to the brisora binary}
 E2E_TMP=$(mktemp -d)
-E2E_FAILED=0 E2E_RUNS=0 APP_PID= XVFB_PID= WM_PID= WID=
+E2E_FAILED=0 E2E_RUNS=0 APP_PID= XVFB_PID= WM_PID= WID= BUS_PID= MENU_PID=
 # Qt warns on stderr without a runtime directory; a login session has one.
 export XDG_RUNTIME_DIR=$E2E_TMP/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 stop_x() {
-    kill -9 $APP_PID $WM_PID $XVFB_PID 2>/dev/null || true
+    kill -9 $APP_PID $WM_PID $XVFB_PID $MENU_PID $BUS_PID 2>/dev/null || true
     wait 2>/dev/null || true
-    APP_PID= WM_PID= XVFB_PID=
+    APP_PID= WM_PID= XVFB_PID= MENU_PID= BUS_PID=
 }
 trap 'stop_x; rm -rf "$E2E_TMP"' EXIT
 
@@ -41,8 +41,9 @@ wait_for() {
     done
 }
 
-# start_x [WIDTHxHEIGHT]: an X server on a free display, with openbox once
-# its start-up has run (a window mapped before that may stay unmapped).
+# start_x [WIDTHxHEIGHT [bare]]: an X server on a free display, with openbox
+# once its start-up has run (a window mapped before that may stay unmapped),
+# or bare.
 start_x() {
     stop_x
     rm -f "$E2E_TMP/display" "$E2E_TMP/wm-ready"
@@ -50,24 +51,67 @@ start_x() {
     XVFB_PID=$!
     wait_for 20 test -s "$E2E_TMP/display" || { fail "Xvfb starts"; finish; }
     export DISPLAY=:$(cat "$E2E_TMP/display") QT_QPA_PLATFORM=xcb
+    unset WAYLAND_DISPLAY XDG_SESSION_TYPE
+    [[ ${2:-} == bare ]] && return
     openbox --sm-disable --startup "touch $E2E_TMP/wm-ready" >/dev/null 2>&1 &
     WM_PID=$!
     wait_for 20 test -e "$E2E_TMP/wm-ready" || { fail "openbox starts"; finish; }
 }
 
+# start_weston: weston in a bare X server, its output filling the screen,
+# without XWayland, once its panel is up. The programs started next are its
+# clients: no DISPLAY, Qt left to choose the platform. The window, its client
+# area and an open menu are then read from weston's scene.
+start_weston() {
+    start_x 1280x800 bare
+    weston --backend=x11-backend.so --use-pixman --width=1280 --height=800 --socket=wayland-e2e --debug >"$E2E_TMP/weston.log" 2>&1 &
+    WM_PID=$!
+    export WAYLAND_DISPLAY=wayland-e2e XDG_SESSION_TYPE=wayland
+    unset QT_QPA_PLATFORM
+    # Qt's Wayland client and Mesa's EGL leave allocations at exit that
+    # LeakSanitizer cannot name (the driver is unloaded by then); the X runs
+    # check for leaks.
+    export ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0
+    wait_for 20 view 'panel for output' >/dev/null || { fail "weston starts"; finish; }
+    # weston moves its pointer by the steps the X pointer takes, from a start
+    # that may be off; at the output's far corners it stops, which pins the two.
+    xdotool mousemove --sync 0 0 mousemove --sync 1279 799
+    is_maximised() { [[ $(view "xdg_toplevel, PID $APP_PID, ") == "0 $(view 'panel for output' | cut -d' ' -f4) 1280 800" ]]; }
+    # Qt tells weston which part is opaque: all but its decoration.
+    client_origin() { view "xdg_toplevel, PID $APP_PID, " opaque: | cut -d' ' -f1-2; }
+    popup() { view 'role xdg_popup' | awk '{print $3 - $1, $4 - $2, $1, $2}'; }
+}
+# view PATTERN [WHAT]: X1 Y1 X2 Y2 of the first view that weston's scene
+# graph describes so: where it is (position:) or its opaque part (opaque:).
+view() { weston-debug scene-graph 2>/dev/null | grep -A2 -e "$1" | grep -m1 "${2:-position:}" | tr -cs '0-9\n' ' ' | xargs | grep .; }
+
 # start_app [VAR=value...] [-- WRAPPER...]: the program in a session of its
 # own (it is stopped with SIGSTOP at times), its stderr in APP_ERR; WID is
 # its window once mapped (the private server holds no other) and focused.
+# Under weston: once its window is in the scene.
 start_app() {
     local env=()
     while (($#)) && [[ $1 != -- ]]; do env+=("$1"); shift; done
     (($#)) && shift
     APP_ERR=$E2E_TMP/app$((++E2E_RUNS)).err
-    env "${env[@]}" setsid "$@" "$BRISORA_BIN" >/dev/null 2>"$APP_ERR" &
+    env ${WAYLAND_DISPLAY:+-u DISPLAY} "${env[@]}" setsid "$@" "$BRISORA_BIN" >/dev/null 2>"$APP_ERR" &
     APP_PID=$!
+    [[ -v WAYLAND_DISPLAY ]] && { wait_for 60 view "xdg_toplevel, PID $APP_PID, " >/dev/null; return; }
     wait_for 60 sh -c "xdotool search --onlyvisible --name '^Brisora' >'$E2E_TMP/wid' 2>/dev/null" || return 1
     WID=$(head -n1 "$E2E_TMP/wid")
     xdotool windowactivate --sync "$WID" 2>/dev/null
+}
+
+# start_menu_service: a private session bus, its address in MENU_BUS, with
+# a desktop's global menu service on it.
+start_menu_service() {
+    dbus-daemon --session --nofork --print-address=1 >"$E2E_TMP/bus" 2>/dev/null &
+    BUS_PID=$!
+    wait_for 10 test -s "$E2E_TMP/bus" || return 1
+    MENU_BUS=$(head -n1 "$E2E_TMP/bus")
+    DBUS_SESSION_BUS_ADDRESS=$MENU_BUS /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/menu_service.py" >"$E2E_TMP/menu" &
+    MENU_PID=$!
+    wait_for 10 grep -qs ready "$E2E_TMP/menu"
 }
 
 still_running() { sleep 1; kill -0 "$APP_PID" 2>/dev/null && ! grep -q '^State:.*Z' "/proc/$APP_PID/status"; }

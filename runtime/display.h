@@ -1,0 +1,16 @@
+#pragma once
+// The connection to the window system as the user sees it fail: one line on
+// stderr and status 1, whether no display can be opened at start or a
+// Wayland compositor goes away later (a lost X server is Qt's to report,
+// and it does so the same way).
+
+namespace rt {
+
+// Call before the QApplication is made: Qt's start-up messages are held
+// back, and if no display can be opened the line says what is missing.
+void holdStartupMessages();
+// Call once it is made: the held messages are passed on, and from then on
+// a lost Wayland compositor ends the program.
+void displayOpened();
+
+} // namespace rt
