@@ -5,7 +5,8 @@
 # (parallel=N, nostrip...); by default the build uses every core.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/deps.sh --build-deps
+source scripts/packages.sh
+bash scripts/deps.sh --build-deps "${PACKAGE_PACKAGES[@]}"
 version=$(dpkg-parsechangelog -S Version)
 # dpkg-buildpackage writes next to the tree it builds, and leaves its build
 # directory inside it: it builds a copy of the tracked files.

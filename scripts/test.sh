@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
-bash scripts/deps.sh --build-deps "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+bash scripts/deps.sh --build-deps "${RUN_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 # The whole suite runs twice: in the release build (hardened, warnings as
 # errors) and in a build under AddressSanitizer and UndefinedBehaviorSanitizer.
 # The directories can be moved for a trial run, e.g. BRISORA_TEST_DIR=build/mine.
