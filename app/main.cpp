@@ -14,5 +14,5 @@ int main(int argc, char** argv)
 
     Form1 form(system.services);
     form.start();
-    return app.exec();
+    rt::endNow(app.exec());
 }

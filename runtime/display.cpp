@@ -10,6 +10,10 @@
 #include <mutex>
 #include <utility>
 
+#ifdef __SANITIZE_ADDRESS__
+#include <sanitizer/lsan_interface.h>
+#endif
+
 namespace rt {
 
 namespace {
@@ -93,6 +97,16 @@ void running(QtMsgType type, const QMessageLogContext& context, const QString& t
 void holdStartupMessages()
 {
     qtHandler = qInstallMessageHandler(heldBack);
+}
+
+void endNow(int status)
+{
+    std::fflush(nullptr);
+#ifdef __SANITIZE_ADDRESS__
+    // What is still in use is reachable from here; anything lost is a leak.
+    __lsan_do_leak_check();
+#endif
+    std::_Exit(status);
 }
 
 void displayOpened()

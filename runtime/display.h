@@ -12,5 +12,9 @@ void holdStartupMessages();
 // Call once it is made: the held messages are passed on, and from then on
 // a lost Wayland compositor ends the program.
 void displayOpened();
+// Ends the program at once with the status, without taking the connection
+// to the window system down first: Qt 6.8's Wayland client can wait for
+// ever there, on an event thread that never returns.
+[[noreturn]] void endNow(int status);
 
 } // namespace rt
