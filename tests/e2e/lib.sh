@@ -138,11 +138,13 @@ popup() {
     done | grep .
 }
 no_popup() { [[ -z $(popup) ]]; }
-# ocr FILE W H X Y: the text there in a screenshot, enlarged, read as it is
-# and with grey levels inverted (a highlighted item is light on dark).
-ocr() {
-    convert "$1" -crop "${2}x${3}+${4}+${5}" +repage -colorspace gray -scale 300% -bordercolor white -border 10 "$E2E_TMP/ocr.png"
-    tesseract "$E2E_TMP/ocr.png" - 2>/dev/null
-    convert "$E2E_TMP/ocr.png" -negate "$E2E_TMP/ocr.png"
-    tesseract "$E2E_TMP/ocr.png" - 2>/dev/null
+# reads W H X Y PATTERN...: the text there on screen now, enlarged, read as
+# it is and with grey levels inverted (a highlighted item is light on dark),
+# matches every PATTERN (its lines taken as one). The text is left in READ.
+reads() {
+    screenshot "$E2E_TMP/ocr.png"
+    convert "$E2E_TMP/ocr.png" -crop "${1}x${2}+${3}+${4}" +repage -colorspace gray -scale 300% -bordercolor white -border 10 "$E2E_TMP/ocr.png"
+    READ=$(tesseract "$E2E_TMP/ocr.png" - 2>/dev/null; convert "$E2E_TMP/ocr.png" -negate - | tesseract - - 2>/dev/null)
+    local pattern
+    for pattern in "${@:5}"; do grep -qz -- "$pattern" <<<"$READ" || return 1; done
 }
