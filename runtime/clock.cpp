@@ -21,7 +21,17 @@ float Clock::secondsSinceMidnight() const
 
 QDateTime SystemClock::wallNow() const
 {
-    return QDateTime::currentDateTime();
+    // Each reading of the local time sends the C library to the time zone
+    // file on disk, and the clock is read 33 times a second. The offset from
+    // UTC changes only on a whole second (the zone's next rule, or a zone the
+    // user chose), so it is looked up once a second.
+    const qint64 ms = QDateTime::currentMSecsSinceEpoch();
+    const qint64 second = ms / 1000 - (ms % 1000 < 0 ? 1 : 0);
+    if (second != offsetSecond_) {
+        offsetSecond_ = second;
+        offset_ = QTimeZone(QDateTime::fromSecsSinceEpoch(second).offsetFromUtc());
+    }
+    return QDateTime::fromMSecsSinceEpoch(ms, offset_);
 }
 
 std::chrono::nanoseconds SystemClock::steadyNow() const

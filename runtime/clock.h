@@ -5,7 +5,9 @@
 #include "runtime/calendar.h"
 
 #include <QDateTime>
+#include <QTimeZone>
 #include <chrono>
+#include <limits>
 
 namespace rt {
 
@@ -24,6 +26,11 @@ class SystemClock final : public Clock {
 public:
     QDateTime wallNow() const override;
     std::chrono::nanoseconds steadyNow() const override;
+
+private:
+    // The local offset from UTC, and the UTC second it was read for.
+    mutable QTimeZone offset_;
+    mutable qint64 offsetSecond_ = std::numeric_limits<qint64>::min();
 };
 
 class ManualClock final : public Clock {

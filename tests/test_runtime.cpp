@@ -1,9 +1,11 @@
-// The runtime's timers and its random numbers.
+// The runtime's timers, its random numbers and its local time.
 
+#include "runtime/clock.h"
 #include "runtime/random.h"
 #include "runtime/timers.h"
 
 #include <QtTest>
+#include <ctime>
 #include <set>
 
 using std::chrono::nanoseconds;
@@ -123,6 +125,34 @@ private slots:
             QVERIFY2(std::abs(n - 10'000) < 600, qPrintable(QString::number(n)));
         QVERIFY(*seen.begin() < 1e-3f && *seen.rbegin() > 1 - 1e-3f);
         QVERIFY2(seen.size() > 99'000, qPrintable(QString::number(seen.size())));
+    }
+
+    // The local time in the user's zone (TZ, so no zone files are needed),
+    // hours and minutes ahead of UTC.
+    void localTime_data()
+    {
+        QTest::addColumn<QByteArray>("zone");
+        QTest::addColumn<int>("aheadMinutes");
+        QTest::newRow("UTC") << QByteArray("UTC0") << 0;
+        QTest::newRow("5:30 ahead") << QByteArray("IST-5:30") << 330;
+        QTest::newRow("3:30 behind") << QByteArray("NST3:30") << -210;
+        QTest::newRow("12:45 ahead, a date ahead at times") << QByteArray("CHAST-12:45") << 765;
+        QTest::newRow("summer time all year: 4 behind") << QByteArray("EST5EDT,J1/0,J365/25") << -240;
+    }
+
+    void localTime()
+    {
+        QFETCH(QByteArray, zone);
+        QFETCH(int, aheadMinutes);
+        const QByteArray before = qgetenv("TZ");
+        qputenv("TZ", zone);
+        tzset();
+        const QDateTime wall = rt::SystemClock().wallNow();
+        const QDateTime utc = QDateTime::currentDateTimeUtc();
+        before.isNull() ? qunsetenv("TZ") : qputenv("TZ", before);
+        tzset();
+        const QDateTime shown(wall.date(), wall.time(), QTimeZone::utc());
+        QVERIFY2(std::abs(shown.msecsTo(utc.addSecs(aheadMinutes * 60))) < 1000, qPrintable(shown.toString(Qt::ISODate)));
     }
 };
 
