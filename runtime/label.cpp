@@ -6,8 +6,6 @@
 #include "runtime/twips.h"
 #include "runtime/window.h"
 
-#include <QRegion>
-
 namespace rt {
 
 Label::Label(Window& window, const LabelDefinition& def)
@@ -74,10 +72,31 @@ void Label::place()
     // What the label leaves behind shows the plain background. A hidden
     // label covers nothing, so it uncovers nothing.
     if (visible_)
-        window_.surface()->erase(QRegion(placed_).subtracted(to));
+        eraseLeftBehind(to);
     placed_ = to;
     if (window_.exposed())
         widget_->move(to.topLeft());
+}
+
+void Label::eraseLeftBehind(const QRect& to)
+{
+    // The bands of the old place above, below, left and right of the new
+    // one: QRegion would find the same, with allocations, twice a tick.
+    SurfaceWidget& surface = *window_.surface();
+    const QRect& from = placed_;
+    const QRect both = from & to;
+    if (both.isEmpty()) {
+        surface.erase(from);
+        return;
+    }
+    if (from.top() < both.top())
+        surface.erase(QRect(from.left(), from.top(), from.width(), both.top() - from.top()));
+    if (from.bottom() > both.bottom())
+        surface.erase(QRect(QPoint(from.left(), both.bottom() + 1), from.bottomRight()));
+    if (from.left() < both.left())
+        surface.erase(QRect(QPoint(from.left(), both.top()), QPoint(both.left() - 1, both.bottom())));
+    if (from.right() > both.right())
+        surface.erase(QRect(QPoint(both.right() + 1, both.top()), QPoint(from.right(), both.bottom())));
 }
 
 void Label::setBackColor(Colour colour)

@@ -46,6 +46,8 @@ public:
 
 private:
     void place();
+    // Shows the plain background where the label stood and no longer does.
+    void eraseLeftBehind(const QRect& to);
 
     Window& window_;
     LabelWidget* widget_;

@@ -19,7 +19,9 @@ SurfaceWidget::SurfaceWidget(QWidget* parent)
 void SurfaceWidget::growToCover(const QRect& area)
 {
     const QSize have = squares_.isNull() ? QSize(0, 0) : drawnSize();
-    const QSize need = have.expandedTo(QSize(area.right() + 1, area.bottom() + 1));
+    // At least the whole surface at once: growing by each farthest square
+    // so far would copy the picture again every so often.
+    const QSize need = have.expandedTo(QSize(area.right() + 1, area.bottom() + 1)).expandedTo(size());
     if (need == have)
         return;
     const qreal ratio = devicePixelRatioF();
@@ -77,12 +79,10 @@ void SurfaceWidget::setBackColor(Colour colour)
         update();
 }
 
-void SurfaceWidget::erase(const QRegion& area)
+void SurfaceWidget::erase(const QRect& area)
 {
-    if (squares_.isNull())
-        return;
-    for (const QRect& r : area)
-        queue(r, toQColor(backColor_));
+    if (!squares_.isNull())
+        queue(area, toQColor(backColor_));
 }
 
 bool SurfaceWidget::event(QEvent* event)

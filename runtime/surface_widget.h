@@ -22,7 +22,7 @@ public:
     void setBackColor(Colour colour);
     Colour backColor() const { return backColor_; }
     // Shows the plain background there again.
-    void erase(const QRegion& area);
+    void erase(const QRect& area);
 
     std::function<void(QKeyEvent*)> onKey;
     std::function<void(QMouseEvent*)> onMousePress;

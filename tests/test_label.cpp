@@ -56,11 +56,22 @@ private slots:
         const QRect before = f.Label1.widget()->geometry();
         const QPoint leftBehind(f.hor == "r" ? before.left() : before.right(), f.ver == "u" ? before.bottom() : before.top());
         f.form.fillBox(0, 0, 9650, 6750, rt::rgb(255, 0, 0));
-        for (int i = 0; i < row.ticks; ++i)
+        QRect last;
+        for (int i = 0; i < row.ticks; ++i) {
+            last = f.Label1.widget()->geometry();
             f.Timer4_Timer();
-        const rt::Colour behind = rig.shownAt(leftBehind);
-        QCOMPARE(QStringLiteral("%1,%2 %3%4 %5").arg(f.Label1.left()).arg(f.Label1.top()).arg(f.hor.c_str(), f.ver.c_str())
-                     .arg(behind == plain ? "plain" : behind == rt::rgb(255, 0, 0) ? "red" : "other"), row.to);
+        }
+        // Also the pixels just behind the label's new place on each axis.
+        const QRect now = f.Label1.widget()->geometry();
+        QStringList behind;
+        for (QPoint p : {leftBehind, QPoint(now.left() > last.left() ? now.left() - 1 : now.right() + 1, now.center().y()),
+                         QPoint(now.center().x(), now.top() < last.top() ? now.bottom() + 1 : now.top() - 1)}) {
+            const rt::Colour c = rig.shownAt(p);
+            behind << (c == plain ? "plain" : c == rt::rgb(255, 0, 0) ? "red" : "other");
+        }
+        behind.removeDuplicates();
+        QCOMPARE(QStringLiteral("%1,%2 %3%4 %5").arg(f.Label1.left()).arg(f.Label1.top()).arg(f.hor.c_str(), f.ver.c_str(), behind.join(' ')),
+                 row.to);
     }
 
     // The fade colour after some ticks, on the label as drawn, hidden or
