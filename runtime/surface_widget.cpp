@@ -19,9 +19,7 @@ SurfaceWidget::SurfaceWidget(QWidget* parent)
 void SurfaceWidget::growToCover(const QRect& area)
 {
     const QSize have = squares_.isNull() ? QSize(0, 0) : drawnSize();
-    // At least the whole surface at once: growing by each farthest square
-    // so far would copy the picture again every so often.
-    const QSize need = have.expandedTo(QSize(area.right() + 1, area.bottom() + 1)).expandedTo(size());
+    const QSize need = have.expandedTo(QSize(area.right() + 1, area.bottom() + 1));
     if (need == have)
         return;
     const qreal ratio = devicePixelRatioF();
