@@ -31,6 +31,9 @@ QDateTime SystemClock::wallNow() const
         offsetSecond_ = second;
         offset_ = QTimeZone(QDateTime::fromSecsSinceEpoch(second).offsetFromUtc());
     }
+    // Past the offsets Qt takes (14 hours either way), only a made-up zone.
+    if (!offset_.isValid())
+        return QDateTime::currentDateTime();
     return QDateTime::fromMSecsSinceEpoch(ms, offset_);
 }
 
