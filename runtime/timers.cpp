@@ -52,11 +52,19 @@ void TimerHub::deliverDue()
     }
     std::stable_sort(due.begin(), due.end(),
                      [](const Timer* a, const Timer* b) { return a->nextDeadline() < b->nextDeadline(); });
+    bool delivered = false, framed = false;
     for (Timer* t : due) {
         // A handler earlier in this round may have stopped everything,
         // disabled this timer or restarted it.
         if (stopped_ || !t->enabled_ || t->nextDeadline() > now)
             continue;
+        if (t->followsFrames()) {
+            // Due with no frame: the frames have stopped coming. The period
+            // takes over until they come again.
+            onFrames_ = onFrames_ && inFrame_;
+            framed = true;
+        }
+        delivered = true;
         const nanoseconds deadline = t->nextDeadline();
         t->ticksSinceStart_ = (now - t->start_) / t->period_ + 1;
         if (!afterTick) {
@@ -68,7 +76,105 @@ void TimerHub::deliverDue()
         afterTick(*t, deadline, entered);
     }
     dueScratch_.swap(due);
+    if (framed) {
+        lastFrameTick_ = now;
+        if (onFrames_)
+            aimFrameTimers(now + watchdog());
+    }
+    if (delivered && (framed || !frameTimerRuns()) && !stopped_ && present)
+        present();
     rearm();
+}
+
+void TimerHub::followFrames(FrameClock* frames)
+{
+    if (frames_) {
+        frames_->onFrame = nullptr;
+        frames_->onChange = nullptr;
+    }
+    frames_ = frames;
+    asked_ = false;
+    if (frames_) {
+        frames_->onFrame = [this](int count) { frame(count); };
+        frames_->onChange = [this] { framesChanged(); };
+    }
+    framesChanged();
+}
+
+void TimerHub::frame(int frames)
+{
+    if (stopped_ || !frames_ || !frames_->serves())
+        return;
+    asked_ = false;
+    const nanoseconds now = clock_.steadyNow();
+    // Frames back after the period ran the timers: this one ticks.
+    framesSinceTick_ = onFrames_ ? framesSinceTick_ + frames : framesPerTick_;
+    onFrames_ = true;
+    if (framesSinceTick_ >= framesPerTick_) {
+        framesSinceTick_ = 0;
+        // Never two ticks in one frame, if the period ticked just now.
+        aimFrameTimers(now - lastFrameTick_ >= tickInterval() / 2 ? now : lastFrameTick_ + watchdog());
+    }
+    inFrame_ = true;
+    deliverDue();
+    inFrame_ = false;
+    askForFrame();
+}
+
+void TimerHub::framesChanged()
+{
+    const bool serves = frames_ && frames_->serves();
+    framesPerTick_ = frames_ ? framesPerTick(frames_->refreshRate()) : 1;
+    if (!serves) {
+        asked_ = false;
+        // The period takes over from the last tick.
+        if (onFrames_) {
+            onFrames_ = false;
+            aimFrameTimers(lastFrameTick_ + kShortestPeriod);
+        }
+    }
+    askForFrame();
+    rearm();
+}
+
+void TimerHub::askForFrame()
+{
+    if (stopped_ || asked_ || !frames_ || !frames_->serves())
+        return;
+    asked_ = true;
+    frames_->request(std::max(1, framesPerTick_ - framesSinceTick_));
+}
+
+void TimerHub::aimFrameTimers(nanoseconds deadline)
+{
+    for (Timer* t : timers_)
+        if (t->followsFrames())
+            t->aim(deadline);
+}
+
+bool TimerHub::frameTimerRuns() const
+{
+    return std::any_of(timers_.begin(), timers_.end(), [](const Timer* t) { return t->enabled_ && t->followsFrames(); });
+}
+
+int TimerHub::framesPerTick(double refreshHz)
+{
+    // Unknown: a common display.
+    const double rate = refreshHz > 0 ? refreshHz : 60;
+    int best = 1;
+    for (int n = 1; n <= 16; ++n) {
+        if (rate / n > 80)
+            continue;
+        if (rate / best > 80 || std::abs(rate / n - 64) < std::abs(rate / best - 64))
+            best = n;
+    }
+    return best;
+}
+
+nanoseconds TimerHub::tickInterval() const
+{
+    const double rate = frames_ && frames_->refreshRate() > 0 ? frames_->refreshRate() : 60;
+    return nanoseconds(std::llround(1e9 * framesPerTick_ / rate));
 }
 
 void TimerHub::advance(ManualClock& clock, nanoseconds by)
@@ -96,10 +202,11 @@ std::optional<nanoseconds> TimerHub::nextWake() const
     for (const Timer* t : timers_) {
         if (!t->enabled_)
             continue;
-        // A timer slower than the fastest rate may wait up to one shortest
-        // period past its deadline, so that it rides on another timer's
-        // wake: one wake and one repaint instead of two, same mean rate.
-        const nanoseconds slack = t->period_ > kShortestPeriod ? kShortestPeriod : nanoseconds(0);
+        // A slower timer may wait up to one tick of the fastest ones (at
+        // most half its period) past its deadline, so that it rides on
+        // their wake or frame: one wake instead of two, same mean rate.
+        const nanoseconds ride = onFrames_ ? tickInterval() : kShortestPeriod;
+        const nanoseconds slack = t->followsFrames() ? nanoseconds(0) : std::min(ride, t->period_ / 2);
         const nanoseconds latest = t->nextDeadline() + slack;
         if (!wake || latest < *wake)
             wake = latest;
@@ -152,6 +259,15 @@ void Timer::setEnabled(bool enabled)
 void Timer::restart()
 {
     start_ = hub_.clock_.steadyNow();
+    ticksSinceStart_ = 1;
+    // On frames, the first tick comes with a frame.
+    if (followsFrames() && hub_.onFrames_)
+        aim(start_ + hub_.watchdog());
+}
+
+void Timer::aim(nanoseconds deadline)
+{
+    start_ = deadline - period_;
     ticksSinceStart_ = 1;
 }
 

@@ -2,13 +2,18 @@
 // Periodic timers. Deadlines are kept from each timer's start, so the mean
 // rate is exact; a late wake delivers one tick and skips the missed ones,
 // so a stall never turns into a burst; no timer ticks more often than 64
-// times a second.
+// times a second. A timer held at that rate ticks on the display's frames
+// instead while they come, once per frame, or per n-th frame on a fast
+// display, and after each such tick the window shows what the handlers
+// changed, in one paint.
 
 #include "runtime/clock.h"
+#include "runtime/frame_clock.h"
 
 #include <QTimer>
 #include <chrono>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -25,6 +30,9 @@ public:
 
     // 15.625 ms: 64 ticks a second.
     static constexpr std::chrono::nanoseconds kShortestPeriod{15'625'000};
+    // Frames of a display refreshing so many times a second that make one
+    // tick: the rate nearest 64 a second, never over 80.
+    static int framesPerTick(double refreshHz);
 
     TimerHub(const Clock& clock, Drive drive);
     TimerHub(const TimerHub&) = delete;
@@ -43,6 +51,15 @@ public:
     void stopAll();
     bool stopped() const { return stopped_; }
 
+    // The timers held at the shortest period tick on these frames while
+    // they come (none: on their period). When none has come for three
+    // ticks' time, the period takes over until they come again.
+    void followFrames(FrameClock* frames);
+    bool onFrames() const { return onFrames_; }
+    // Called after each round of ticks in which a frame timer ticked (each
+    // round, while none runs): the window shows what changed.
+    std::function<void()> present;
+
     // Called after each delivered tick with its deadline and the time its
     // handler was entered; for measuring, unset in the program.
     std::function<void(const Timer& timer, std::chrono::nanoseconds due, std::chrono::nanoseconds entered)> afterTick;
@@ -53,6 +70,14 @@ private:
     void detach(Timer* timer);
     Timer* earliestEnabled() const;
     void rearm();
+    void frame(int frames);
+    void framesChanged();
+    void askForFrame();
+    // All the frame timers' next deadline.
+    void aimFrameTimers(std::chrono::nanoseconds deadline);
+    bool frameTimerRuns() const;
+    std::chrono::nanoseconds tickInterval() const;
+    std::chrono::nanoseconds watchdog() const { return 3 * tickInterval(); }
 
     const Clock& clock_;
     Drive drive_;
@@ -60,6 +85,14 @@ private:
     std::vector<Timer*> timers_;
     std::vector<Timer*> dueScratch_;
     QTimer wake_;
+
+    FrameClock* frames_ = nullptr;
+    bool onFrames_ = false;
+    bool inFrame_ = false;
+    bool asked_ = false;
+    int framesPerTick_ = 1;
+    int framesSinceTick_ = 0;
+    std::chrono::nanoseconds lastFrameTick_{std::numeric_limits<std::int64_t>::min() / 2};
 };
 
 class Timer {
@@ -78,10 +111,14 @@ public:
     // The interval as held: never shorter than TimerHub::kShortestPeriod.
     std::chrono::nanoseconds period() const { return period_; }
     std::chrono::nanoseconds nextDeadline() const { return start_ + ticksSinceStart_ * period_; }
+    // Held at the shortest period: it ticks on the display's frames.
+    bool followsFrames() const { return period_ == TimerHub::kShortestPeriod; }
 
 private:
     friend class TimerHub;
     void restart();
+    // The next tick at `deadline`, the period on from there.
+    void aim(std::chrono::nanoseconds deadline);
 
     TimerHub& hub_;
     double intervalMs_;
