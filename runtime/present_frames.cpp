@@ -1,0 +1,83 @@
+// X11: the X server's vblanks for the window, from the Present extension,
+// on Qt's own connection to the server. A NotifyMSC request asks for the
+// vblank at a given count; its CompleteNotify event comes then.
+
+#include "runtime/window_frames.h"
+
+#include <QAbstractNativeEventFilter>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QWindow>
+#include <cstdlib>
+#include <xcb/present.h>
+#include <xcb/xcb.h>
+
+namespace rt {
+
+namespace {
+
+class PresentFrames final : public WindowFrames, private QAbstractNativeEventFilter {
+public:
+    PresentFrames(QWindow& window, xcb_connection_t* connection, std::uint8_t opcode)
+        : WindowFrames(window), connection_(connection), xid_(static_cast<xcb_window_t>(window.winId())), opcode_(opcode)
+    {
+        xcb_present_select_input(connection_, xcb_generate_id(connection_), xid_, XCB_PRESENT_EVENT_MASK_COMPLETE_NOTIFY);
+        QCoreApplication::instance()->installNativeEventFilter(this);
+    }
+
+    ~PresentFrames() override { QCoreApplication::instance()->removeNativeEventFilter(this); }
+
+    void request(int frames) override
+    {
+        if (!serves())
+            return;
+        // The count given, or the next vblank if the server is past it
+        // already (divisor 1): a late request never gets a vblank gone by.
+        // With no vblank told yet, the next one.
+        ++serial_;
+        xcb_present_notify_msc(connection_, xid_, serial_, lastMsc_ ? lastMsc_ + std::uint64_t(frames) : 0, 1, 0);
+        xcb_flush(connection_);
+    }
+
+private:
+    bool nativeEventFilter(const QByteArray&, void* message, qintptr*) override
+    {
+        const auto* event = static_cast<const xcb_present_complete_notify_event_t*>(message);
+        if ((event->response_type & 0x7f) != XCB_GE_GENERIC || event->extension != opcode_ ||
+            event->event_type != XCB_PRESENT_COMPLETE_NOTIFY || event->window != xid_)
+            return false;
+        // Other clients may ask for our window's vblanks too; the answer to
+        // an earlier request of ours is stale.
+        if (event->kind != XCB_PRESENT_COMPLETE_KIND_NOTIFY_MSC || event->serial != serial_ || !serves())
+            return true;
+        const int frames = lastMsc_ && event->msc > lastMsc_ ? static_cast<int>(std::min<std::uint64_t>(event->msc - lastMsc_, 1000)) : 1;
+        lastMsc_ = event->msc;
+        if (onFrame)
+            onFrame(frames);
+        return true;
+    }
+
+    xcb_connection_t* connection_;
+    xcb_window_t xid_;
+    std::uint8_t opcode_;
+    std::uint32_t serial_ = 0;
+    std::uint64_t lastMsc_ = 0;
+};
+
+} // namespace
+
+std::unique_ptr<WindowFrames> presentFrames(QWindow& window)
+{
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    if (!connection)
+        return nullptr;
+    const xcb_query_extension_reply_t* present = xcb_get_extension_data(connection, &xcb_present_id);
+    if (!present || !present->present)
+        return nullptr;
+    // Version 1.0 has all this asks for; the query is the handshake.
+    std::free(xcb_present_query_version_reply(connection, xcb_present_query_version(connection, 1, 0), nullptr));
+    return std::make_unique<PresentFrames>(window, connection, present->major_opcode);
+}
+
+} // namespace rt

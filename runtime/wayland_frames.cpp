@@ -1,0 +1,89 @@
+// Wayland: the compositor's frame callbacks, as QWindow::requestUpdate
+// follows them. Qt asks for a callback with each buffer it commits and
+// delivers the update request when it comes. With none pending (the last
+// frame drew nothing) it delivers at once: the next frame is then reckoned
+// from the last one by the refresh rate.
+
+#include "runtime/window_frames.h"
+
+#include <QEvent>
+#include <QTimer>
+#include <QWindow>
+#include <chrono>
+
+namespace rt {
+
+namespace {
+
+using std::chrono::steady_clock;
+
+class WaylandFrames final : public WindowFrames, private QObject {
+public:
+    explicit WaylandFrames(QWindow& window) : WindowFrames(window), margins_(window.frameMargins()), ratio_(window.devicePixelRatio())
+    {
+        window.installEventFilter(this);
+        reckoned_.setSingleShot(true);
+        reckoned_.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&reckoned_, &QTimer::timeout, this, [this] { frame(last_ + period()); });
+    }
+
+    ~WaylandFrames() override { window_.removeEventFilter(this); }
+
+    void request(int) override
+    {
+        if (!serves() || asked_ || reckoned_.isActive())
+            return;
+        asked_ = true;
+        askedAt_ = steady_clock::now();
+        window_.requestUpdate();
+    }
+
+private:
+    steady_clock::duration period() const
+    {
+        const double rate = refreshRate() > 0 ? refreshRate() : 60;
+        return std::chrono::duration_cast<steady_clock::duration>(std::chrono::duration<double>(1 / rate));
+    }
+
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::UpdateRequest || !asked_)
+            return false;
+        asked_ = false;
+        const auto now = steady_clock::now();
+        const bool atOnce = now - askedAt_ < period() / 4 && now - last_ < period() / 2;
+        if (atOnce)
+            reckoned_.start(std::chrono::ceil<std::chrono::milliseconds>(last_ + period() - now));
+        else
+            frame(now);
+        // Qt's own update requests repaint the whole window; so does a
+        // decoration or pixel ratio that changed, as Qt asked for then.
+        const bool redraw = window_.frameMargins() != margins_ || window_.devicePixelRatio() != ratio_;
+        margins_ = window_.frameMargins();
+        ratio_ = window_.devicePixelRatio();
+        return !redraw;
+    }
+
+    void frame(steady_clock::time_point at)
+    {
+        last_ = at;
+        if (serves() && onFrame)
+            onFrame(1);
+    }
+
+    bool asked_ = false;
+    steady_clock::time_point askedAt_;
+    steady_clock::time_point last_;
+    QTimer reckoned_;
+    QMargins margins_;
+    qreal ratio_;
+};
+
+} // namespace
+
+std::unique_ptr<WindowFrames> waylandFrames(QWindow& window)
+{
+    return std::make_unique<WaylandFrames>(window);
+}
+
+} // namespace rt

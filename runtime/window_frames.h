@@ -1,0 +1,48 @@
+#pragma once
+// The frames of one Qt window: the screen it is on gives the refresh rate,
+// its exposure whether frames come at all, and the window system's own
+// clock tells them.
+
+#include "runtime/frame_clock.h"
+
+#include <QMetaObject>
+#include <QObject>
+#include <memory>
+
+class QScreen;
+class QWindow;
+
+namespace rt {
+
+class WindowFrames : public FrameClock {
+public:
+    ~WindowFrames() override;
+
+    // The window system's clock for the window; null where it has none
+    // (Qt's offscreen platform, an X server without Present).
+    static std::unique_ptr<WindowFrames> of(QWindow& window);
+
+    bool serves() const override { return exposed_; }
+    double refreshRate() const override;
+    // Nobody sees a window that is not exposed: it gets no frames.
+    void setExposed(bool exposed);
+
+protected:
+    explicit WindowFrames(QWindow& window);
+    void changed();
+
+    QWindow& window_;
+
+private:
+    void follow(QScreen* screen);
+
+    bool exposed_ = false;
+    QObject context_;
+    QMetaObject::Connection rateChanged_;
+};
+
+// The two kinds, for WindowFrames::of.
+std::unique_ptr<WindowFrames> presentFrames(QWindow& window);
+std::unique_ptr<WindowFrames> waylandFrames(QWindow& window);
+
+} // namespace rt
