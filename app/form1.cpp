@@ -41,6 +41,7 @@ void Form1::start()
 {
     Form_Load();
     form.showMaximized();
+    form.pace(sys.timers);
 }
 
 std::string Form1::timeText() const

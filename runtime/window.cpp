@@ -2,9 +2,12 @@
 
 #include "runtime/key_text.h"
 #include "runtime/surface_widget.h"
+#include "runtime/timers.h"
 #include "runtime/twips.h"
+#include "runtime/window_frames.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -55,8 +58,28 @@ public:
         windowHandle()->installEventFilter(this);
     }
 
+    // Paints what is dirty and flushes it, now.
+    void sync()
+    {
+        syncing_ = true;
+        QEvent request(QEvent::UpdateRequest);
+        QCoreApplication::sendEvent(this, &request);
+        syncing_ = false;
+    }
+
+    // Widgets changed between frames ask Qt for a repaint; it waits for the
+    // next sync.
+    bool holdRepaints = false;
+
 protected:
     void keyPressEvent(QKeyEvent* event) override { key(event); }
+
+    bool event(QEvent* event) override
+    {
+        if (event->type() == QEvent::UpdateRequest && holdRepaints && !syncing_)
+            return true;
+        return QMainWindow::event(event);
+    }
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
@@ -78,6 +101,7 @@ protected:
 
 private:
     Window& owner_;
+    bool syncing_ = false;
 };
 
 Window::Window(const WindowDefinition& def) : frame_(std::make_unique<Frame>(*this)), surface_(new SurfaceWidget)
@@ -124,8 +148,21 @@ void Window::showMaximized()
     // defined, below the menu bar.
     frame_->resize(surface_->width(), surface_->height() + frame_->menuBar()->sizeHint().height());
     frame_->watchExposure();
+    frames_ = WindowFrames::of(*frame_->windowHandle());
     frame_->showMaximized();
     surface_->setFocus();
+}
+
+void Window::pace(TimerHub& timers)
+{
+    frame_->holdRepaints = true;
+    timers.present = [this] { present(); };
+    timers.followFrames(frames_.get());
+}
+
+void Window::present()
+{
+    frame_->sync();
 }
 
 void Window::whenExposed(std::function<void()> catchUp)
@@ -144,6 +181,8 @@ void Window::setExposed(bool exposed)
         for (const auto& catchUp : catchUps_)
             catchUp();
     frame_->setUpdatesEnabled(exposed);
+    if (frames_)
+        frames_->setExposed(exposed);
 }
 
 void Window::unload()

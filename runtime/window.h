@@ -15,6 +15,8 @@ class QMainWindow;
 namespace rt {
 
 class SurfaceWidget;
+class TimerHub;
+class WindowFrames;
 
 struct WindowDefinition {
     std::string caption;
@@ -36,6 +38,10 @@ public:
     Colour backColor() const;
 
     void showMaximized();
+    // From now on the window's frames drive the timers (where the window
+    // system has a frame clock), and what the handlers change is shown
+    // after their frame timers' ticks, in one paint.
+    void pace(TimerHub& timers);
     // Whether anyone can see the window: while nobody can, nothing is drawn
     // on screen, though the surface and the controls keep their state.
     bool exposed() const { return exposed_; }
@@ -60,8 +66,12 @@ public:
 private:
     class Frame;
     void setExposed(bool exposed);
+    // Paints what changed since the last time, and hands it to the window
+    // system at once.
+    void present();
 
     std::unique_ptr<Frame> frame_;
+    std::unique_ptr<WindowFrames> frames_;
     SurfaceWidget* surface_;
     bool unloaded_ = false;
     bool exposed_ = false;
