@@ -202,11 +202,11 @@ std::optional<nanoseconds> TimerHub::nextWake() const
     for (const Timer* t : timers_) {
         if (!t->enabled_)
             continue;
-        // A slower timer may wait up to one tick of the fastest ones (at
-        // most half its period) past its deadline, so that it rides on
-        // their wake or frame: one wake instead of two, same mean rate.
+        // A slower timer may wait up to one tick of the fastest ones past
+        // its deadline (never until its next), so that it rides on their
+        // wake or frame: one wake instead of two, same mean rate.
         const nanoseconds ride = onFrames_ ? tickInterval() : kShortestPeriod;
-        const nanoseconds slack = t->followsFrames() ? nanoseconds(0) : std::min(ride, t->period_ / 2);
+        const nanoseconds slack = t->followsFrames() ? nanoseconds(0) : std::min(ride, t->period_ - nanoseconds(1));
         const nanoseconds latest = t->nextDeadline() + slack;
         if (!wake || latest < *wake)
             wake = latest;

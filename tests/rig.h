@@ -11,6 +11,7 @@
 #include <QMainWindow>
 #include <QtTest>
 #include <deque>
+#include <optional>
 
 using namespace std::chrono_literals;
 
@@ -26,6 +27,94 @@ inline QString bits(std::initializer_list<bool> flags)
         s += flag ? u'1' : u'0';
     return s;
 }
+
+// A display of some refresh rate, driven by hand with the timers: its frame
+// clock tells the frame asked for (each frame where `each`, as a compositor
+// does) when its time comes on the grid of the rate, while the frames flow
+// and the window is shown. Time passes waking the hub only when it asks,
+// and Qt's posted events are sent after each wake, as the event loop would.
+class Display final : public rt::FrameClock {
+public:
+    Display(rt::ManualClock& clock, rt::TimerHub& hub, double rate) : clock_(clock), hub_(hub), rate_(rate)
+    {
+        hub_.followFrames(this);
+    }
+    ~Display() override { hub_.followFrames(nullptr); }
+
+    void request(int frames) override
+    {
+        asked_ = frames;
+        ++asks;
+    }
+    bool serves() const override { return shown; }
+    double refreshRate() const override { return claimed > 0 ? claimed : rate_; }
+
+    void run(std::chrono::nanoseconds by)
+    {
+        const std::chrono::nanoseconds end = clock_.steadyNow() + by;
+        for (;;) {
+            // The frame asked for, or the next one if that has gone by.
+            std::optional<std::int64_t> next;
+            if (asked_ && flowing && shown) {
+                next = last_ + (each ? 1 : asked_);
+                while (at(*next) <= clock_.steadyNow())
+                    ++*next;
+            }
+            const auto wake = hub_.nextWake();
+            if (next && at(*next) <= end && (!wake || at(*next) <= *wake)) {
+                clock_.advance(at(*next) - clock_.steadyNow());
+                tell(int(*next - last_));
+            } else if (wake && *wake <= end) {
+                clock_.advance(*wake - clock_.steadyNow());
+                hub_.deliverDue();
+                ++wakes;
+            } else {
+                clock_.advance(end - clock_.steadyNow());
+                return;
+            }
+            QCoreApplication::sendPostedEvents();
+        }
+    }
+    // The program stands still for so many frames; they are told at once.
+    void stall(int frames)
+    {
+        clock_.advance(at(last_ + frames) - clock_.steadyNow());
+        tell(frames);
+    }
+    // The window moves to a screen of another rate.
+    void moveTo(double rate)
+    {
+        rate_ = rate;
+        last_ = std::llround(double(clock_.steadyNow().count()) * rate / 1e9);
+        onChange();
+    }
+
+    bool shown = true, flowing = true, each = false;
+    // The rate the screen claims, where it is not the real one.
+    double claimed = 0;
+    int asks = 0, wakes = 0;
+    std::function<void()> beforeFrame;
+
+private:
+    std::chrono::nanoseconds at(std::int64_t frame) const
+    {
+        return std::chrono::nanoseconds(std::llround(double(frame) * 1e9 / rate_));
+    }
+    void tell(int frames)
+    {
+        last_ += frames;
+        asked_ = 0;
+        if (beforeFrame)
+            beforeFrame();
+        onFrame(each ? 1 : frames);
+    }
+
+    rt::ManualClock& clock_;
+    rt::TimerHub& hub_;
+    double rate_;
+    int asked_ = 0;
+    std::int64_t last_ = 0;   // the frame last told
+};
 
 class ScriptedRandom final : public rt::Random {
 public:

@@ -1,5 +1,6 @@
 // The runtime's timers, its random numbers and its local time.
 
+#include "rig.h"
 #include "runtime/clock.h"
 #include "runtime/random.h"
 #include "runtime/timers.h"
@@ -23,6 +24,18 @@ struct Schedule { QString intervals, script, seen; };
 // Draws from a generator reseeded every so many draws (0: never) with one
 // clock reading.
 struct Draws { int reseedEvery; };
+// A frame timer (1 ms) and a 30 ms one on a display of the refresh rate
+// (Hz), driven by a script: "+N" lets N ms pass, the hub woken only when it
+// asks, frames told when their time comes; "each" tells every frame, as a
+// compositor does, not only the one asked for; "stop" and "go" stop the
+// frames and let them come again; "hide" and "show" the window; "rN" moves
+// it to a screen of N Hz; "bN" stalls for N frames (no timer runs), then
+// tells them at once.
+// Seen: each timer's ticks, the presents, the frames that had two, the
+// wakes that were not frames, the frames asked for, and whether the ticks
+// are on frames.
+struct Pacing { double rate; QString script, seen; };
+
 
 class TestRuntime : public QObject {
     Q_OBJECT
@@ -95,6 +108,80 @@ private slots:
         QString result = "ticks " + seen.join(u',') + " next " + QString::number(timers[0]->nextDeadline().count() / 1e6, 'g', 10);
         result += (row.seen.contains("order") ? " order " + order : "") + (wakes ? " wakes " + QString::number(wakes) : "");
         QCOMPARE(result, row.seen);
+    }
+
+    void framesPerTick_data()
+    {
+        QTest::addColumn<double>("refreshHz");
+        QTest::addColumn<int>("frames");
+        QTest::newRow("60 Hz: each frame") << 60.0 << 1;
+        QTest::newRow("75 Hz: each frame") << 75.0 << 1;
+        QTest::newRow("80 Hz: each frame") << 80.0 << 1;
+        QTest::newRow("81 Hz: every 2nd") << 81.0 << 2;
+        QTest::newRow("120 Hz: every 2nd") << 120.0 << 2;
+        QTest::newRow("144 Hz: every 2nd") << 144.0 << 2;
+        QTest::newRow("165 Hz: every 3rd") << 165.0 << 3;
+        QTest::newRow("240 Hz: every 4th") << 240.0 << 4;
+        QTest::newRow("360 Hz: every 6th") << 360.0 << 6;
+        QTest::newRow("30 Hz: each frame") << 30.0 << 1;
+        QTest::newRow("unknown: as 60 Hz") << 0.0 << 1;
+    }
+
+    void framesPerTick()
+    {
+        QFETCH(double, refreshHz);
+        QFETCH(int, frames);
+        QCOMPARE(rt::TimerHub::framesPerTick(refreshHz), frames);
+    }
+
+    void pacing_data()
+    {
+        QTest::addColumn<Pacing>("row");
+        // The period ticks first, at 15.625 ms; the first frame, 1 ms later, waits.
+        QTest::newRow("60 Hz: a tick and a paint each frame") << Pacing{60, "+1000", "ticks 60,33 presents 60 twice 0 wakes 1 asks 61 frames"};
+        QTest::newRow("144 Hz: every 2nd frame") << Pacing{144, "+1000", "ticks 72,33 presents 72 twice 0 wakes 0 asks 73 frames"};
+        QTest::newRow("144 Hz told frame by frame: every 2nd") << Pacing{144, "each +1000", "ticks 72,33 presents 72 twice 0 wakes 0 asks 145 frames"};
+        QTest::newRow("a screen of 144 Hz after 60: every 2nd from then") << Pacing{60, "+100 r144 +100", "ticks 13,6 presents 13 twice 0 wakes 1 asks 15 frames"};
+        // No frame after 100 ms: one tick at 150, then 64 a second.
+        QTest::newRow("frames stop: the period takes over") << Pacing{60, "+100 stop +200", "ticks 16,9 presents 16 twice 0 wakes 12 asks 7 period"};
+        QTest::newRow("frames come again: the next one ticks") << Pacing{60, "+100 stop +200 go +100", "ticks 23,13 presents 23 twice 0 wakes 13 asks 13 frames"};
+        QTest::newRow("hidden: the period at once, no frame asked") << Pacing{60, "+100 hide +200 show +100", "ticks 25,13 presents 25 twice 0 wakes 14 asks 14 frames"};
+        QTest::newRow("a stall of five frames: one tick each") << Pacing{60, "+100 b5 +100", "ticks 13,7 presents 13 twice 0 wakes 1 asks 14 frames"};
+    }
+
+    void pacing()
+    {
+        QFETCH(Pacing, row);
+        rt::ManualClock clock(QDateTime(QDate(2026, 12, 7), QTime(10, 20, 30)));
+        rt::TimerHub hub(clock, rt::TimerHub::Drive::Manual);
+        int ticks[2] = {}, presents = 0, inFrame = 0, twice = 0;
+        rt::Timer fast(hub, 1, true, [&] { ++ticks[0]; });
+        rt::Timer slow(hub, 30, true, [&] { ++ticks[1]; });
+        test::Display display(clock, hub, row.rate);
+        hub.present = [&] { ++presents; ++inFrame; };
+        display.beforeFrame = [&] {
+            twice += inFrame > 1;
+            inFrame = 0;
+        };
+        for (const QString& step : row.script.split(u' ')) {
+            const double n = step.mid(1).toDouble();
+            if (step == u"each" || step == u"stop" || step == u"go" || step == u"hide" || step == u"show") {
+                (step == u"each" ? display.each : step == u"stop" || step == u"go" ? display.flowing : display.shown) = step != u"stop" && step != u"hide";
+                // Paints while no frame comes are shown by none.
+                inFrame = 0;
+                if (step == u"hide" || step == u"show")
+                    display.onChange();
+            } else if (step[0] == u'r') {
+                display.moveTo(n);
+            } else if (step[0] == u'b') {
+                display.stall(int(n));
+            } else {
+                display.run(nanoseconds(std::llround(n * 1e6)));
+            }
+        }
+        QCOMPARE(QStringLiteral("ticks %1,%2 presents %3 twice %4 wakes %5 asks %6 %7").arg(ticks[0]).arg(ticks[1])
+                     .arg(presents).arg(twice).arg(display.wakes).arg(display.asks).arg(hub.onFrames() ? "frames" : "period"),
+                 row.seen);
     }
 
     // 100 000 draws: all in [0, 1), both ends nearly reached, an even

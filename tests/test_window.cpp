@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <set>
 
 struct Drive { int timer; double period; QString changes; };
 struct Input {
@@ -23,6 +24,23 @@ struct Input {
 };
 
 namespace {
+
+// Calls back at each paint of the widgets it watches.
+class PaintWatch final : public QObject {
+public:
+    explicit PaintWatch(std::function<void()> onPaint) : onPaint_(std::move(onPaint)) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            onPaint_();
+        return false;
+    }
+
+private:
+    std::function<void()> onPaint_;
+};
 
 // What the timers' handlers leave behind, by name.
 QStringList traces(const test::Rig& rig)
@@ -102,6 +120,46 @@ private slots:
             if (traces(rig)[i] != before[i])
                 changed << before[i].section(u' ', 0, 0);
         QCOMPARE(changed.join(u' '), row.changes);
+    }
+
+    // A second on a 60 Hz display, after the first frames: the handlers
+    // change the window between frames (confetti, text colours, captions),
+    // yet it is painted only on frames, at most once each.
+    void paintsOnFrames_data()
+    {
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<QString>("painted");
+        QTest::newRow("Confettii: the label steps each frame") << "" << "frames 60 painted 60 between 0";
+        QTest::newRow("Vantrel") << "Vantrel" << "frames 60 painted 60 between 0";
+        // Squares come due between frames and are drawn there.
+        QTest::newRow("48 frames a second from a screen that claims 60") << "48 Hz" << "frames 48 painted 48 between 0";
+        // Squares every 30 ms (in 34 frames); figure squares at 275 and
+        // 550 ms in two of them, none at 825 (the letter L's third stroke).
+        QTest::newRow("every option off: only frames after new squares") << "hidden" << "frames 60 painted 34 between 0";
+    }
+
+    void paintsOnFrames()
+    {
+        QFETCH(QString, options);
+        QFETCH(QString, painted);
+        test::Rig rig;
+        test::Display display(rig.clock, rig.timers, options == u"48 Hz" ? 48 : 60);
+        display.claimed = 60;
+        if (options == u"Vantrel")
+            rig.form->vantrel.choose();
+        if (options == u"hidden")
+            rig.keepOnly("");
+        display.run(50ms);
+        std::set<std::chrono::nanoseconds> frames, paints;
+        display.beforeFrame = [&] { frames.insert(rig.clock.steadyNow()); };
+        PaintWatch watch([&] { paints.insert(rig.clock.steadyNow()); });
+        for (QWidget* w : {static_cast<QWidget*>(rig.form->form.surface()), static_cast<QWidget*>(rig.form->Label1.widget())})
+            w->installEventFilter(&watch);
+        display.run(1s);
+        std::vector<std::chrono::nanoseconds> between;
+        std::set_difference(paints.begin(), paints.end(), frames.begin(), frames.end(), std::back_inserter(between));
+        QCOMPARE(QStringLiteral("frames %1 painted %2 between %3").arg(frames.size()).arg(paints.size() - between.size()).arg(between.size()),
+                 painted);
     }
 
     // The window hidden (as minimised) after a second, for a while, beside
