@@ -8,10 +8,11 @@
 RUN_PACKAGES=(qt6-qpa-plugins qt6-wayland libqt6widgets6 fonts-liberation2 fonts-dejavu-core fonts-droid-fallback)
 # scripts/package.sh copies the tracked files with git.
 PACKAGE_PACKAGES=(git)
-# The end-to-end test runs the program in weston (nested in Xvfb) too, and
-# beside a private session bus with a global menu service on it
-# (dbus-daemon, python3-dbus, python3-gi) as a desktop's. The package test
-# checks the package with lintian, runs its autopkgtest and finds its manual
-# page with man.
-TEST_PACKAGES=(xvfb xauth openbox weston xdotool x11-utils imagemagick strace binutils tesseract-ocr
+# The end-to-end test counts the program's paints against the X server's
+# vblanks (libxcb-damage0-dev, for bench/vblank_paints), runs the program in
+# weston (nested in Xvfb) too, and beside a private session bus with a global
+# menu service on it (dbus-daemon, python3-dbus, python3-gi) as a desktop's.
+# The package test checks the package with lintian, runs its autopkgtest and
+# finds its manual page with man.
+TEST_PACKAGES=(libxcb-damage0-dev xvfb xauth openbox weston xdotool x11-utils imagemagick strace binutils tesseract-ocr
     desktop-file-utils appstream groff-base python3 lintian autopkgtest man-db dbus-daemon python3-dbus python3-gi)
