@@ -4,8 +4,11 @@
 # desktop's global menu service), what ends it and what does not, the
 # confetti, the red figure and the Vantrel effect on screen, the same
 # picture at a scale factor of 2, no file written and no socket but the
-# display's, and a display lost or missing. Then as a Wayland client.
+# display's, and a display lost or missing. Then as a Wayland client. On
+# both, the label steps once a frame.
+#   e2e.sh BRISORA VBLANK_PAINTS
 source "$(dirname "$0")/lib.sh" "$1"
+VBLANK_PAINTS=${2:?path to bench/vblank_paints}
 TITLE="Brisora    by: Eolafie Quenwick$(printf '%50s' '')Click  Mouse to end"
 
 # look NAME: a screenshot, and what picture.py sees on the surface at SX SY.
@@ -26,6 +29,24 @@ menu_reads() {
     wait_for 5 reads "$w" "$h" "$x" "$SY" "${@:2}" || { read=1; echo "  read: $READ"; }
     xdotool key Escape
     wait_for 5 no_popup && ((!read))
+}
+
+# paced COUNT...: the counter's line, "... 0/1/2+ NONE ONE MORE one ...",
+# shows frames that carry the program's paints once, never twice (at most
+# 1 in 100: Qt's own repaints), and a frame missed now and then on a loaded
+# machine (at least 80 in 100 carry one).
+paced() {
+    local line none one more
+    line=$("$@") || return 1
+    echo "  $line"
+    read -r none one more < <(sed -E 's|.* 0/1/2\+ [a-z]+ ([0-9]+) ([0-9]+) ([0-9]+) one .*|\1 \2 \3|' <<<"$line")
+    local all=$((none + one + more))
+    ((all > 100 && 100 * more <= all && 100 * one >= 80 * all))
+}
+# commits_per_frame SECONDS: weston's frames against the program's commits.
+commits_per_frame() {
+    timeout "$1" weston-debug timeline >"$E2E_TMP/timeline" 2>/dev/null
+    python3 "$(dirname "$0")/../../bench/weston_frames.py" "$E2E_TMP/timeline" Brisora
 }
 
 # The label whole in view, pressed with the program standing still; the
@@ -100,6 +121,7 @@ check "the title is exact, fifty spaces and all" test "$(xprop -id "$WID" -notyp
 check "the window is maximised" wait_for 10 is_maximised
 check "Alt+S opens the Screen Saver menu in the window, beside a global menu service" menu_reads alt+s Confettii Vantrel
 check "Alt+O opens the Options menu" menu_reads alt+o "Show Date" "Show Time" "Show Day"
+check "one paint in each of the X server's vblank intervals" paced "$VBLANK_PAINTS" "$WID" 5
 read -r _ CY < <(client_origin)
 quiet=(Left Right Up Down Home End Prior Next Insert F1 F2 F3 F5 F6 F11 F12 shift ctrl shift+Left ctrl+Right Delete)
 storm=()
@@ -160,6 +182,7 @@ check "Wayland: weston's scene holds the window, titled exactly" view "xdg_tople
 check "Wayland: it fills the output below the panel" wait_for 10 is_maximised
 check "Wayland: Alt+S opens the Screen Saver menu" menu_reads alt+s Confettii Vantrel
 check "Wayland: the label and confetti in eight colours" wait_for 10 drawn
+check "Wayland: one commit in each frame weston shows" paced commits_per_frame 5
 check "Wayland: Qt's decoration shows the title" wait_for 5 reads 1280 "$SY" 0 0 "Brisora.*by: Eolafie Quenwick.*Click Mouse to end"
 check "Wayland: the key a ends it with status 0" key_ends a
 start_app LANG=C LC_ALL=C
