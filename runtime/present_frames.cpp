@@ -36,7 +36,10 @@ public:
         // With no vblank told yet, the next one.
         ++serial_;
         xcb_present_notify_msc(connection_, xid_, serial_, lastMsc_ ? lastMsc_ + std::uint64_t(frames) : 0, 1, 0);
-        xcb_flush(connection_);
+        // Asked while a frame is told, it goes out with the frame's paint,
+        // or at the latest as Qt ends the round of X events.
+        if (!telling_)
+            xcb_flush(connection_);
     }
 
 private:
@@ -52,8 +55,10 @@ private:
             return true;
         const int frames = lastMsc_ && event->msc > lastMsc_ ? static_cast<int>(std::min<std::uint64_t>(event->msc - lastMsc_, 1000)) : 1;
         lastMsc_ = event->msc;
+        telling_ = true;
         if (onFrame)
             onFrame(frames);
+        telling_ = false;
         return true;
     }
 
@@ -62,6 +67,7 @@ private:
     std::uint8_t opcode_;
     std::uint32_t serial_ = 0;
     std::uint64_t lastMsc_ = 0;
+    bool telling_ = false;
 };
 
 } // namespace

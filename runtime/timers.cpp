@@ -115,16 +115,20 @@ void TimerHub::frame(int frames)
         // Never two ticks in one frame, if the period ticked just now.
         aimFrameTimers(now - lastFrameTick_ >= tickInterval() / 2 ? now : lastFrameTick_ + watchdog());
     }
+    // Asked first, so that the request goes out with the paint.
+    askForFrame();
     inFrame_ = true;
     deliverDue();
     inFrame_ = false;
-    askForFrame();
 }
 
 void TimerHub::framesChanged()
 {
     const bool serves = frames_ && frames_->serves();
-    framesPerTick_ = frames_ ? framesPerTick(frames_->refreshRate()) : 1;
+    const double rate = frames_ ? frames_->refreshRate() : 0;
+    framesPerTick_ = framesPerTick(rate);
+    // Unknown: a common display.
+    tickInterval_ = nanoseconds(std::llround(1e9 * framesPerTick_ / (rate > 0 ? rate : 60)));
     if (!serves) {
         asked_ = false;
         // The period takes over from the last tick.
@@ -159,7 +163,6 @@ bool TimerHub::frameTimerRuns() const
 
 int TimerHub::framesPerTick(double refreshHz)
 {
-    // Unknown: a common display.
     const double rate = refreshHz > 0 ? refreshHz : 60;
     int best = 1;
     for (int n = 1; n <= 16; ++n) {
@@ -171,11 +174,6 @@ int TimerHub::framesPerTick(double refreshHz)
     return best;
 }
 
-nanoseconds TimerHub::tickInterval() const
-{
-    const double rate = frames_ && frames_->refreshRate() > 0 ? frames_->refreshRate() : 60;
-    return nanoseconds(std::llround(1e9 * framesPerTick_ / rate));
-}
 
 void TimerHub::advance(ManualClock& clock, nanoseconds by)
 {

@@ -76,8 +76,9 @@ private:
     // All the frame timers' next deadline.
     void aimFrameTimers(std::chrono::nanoseconds deadline);
     bool frameTimerRuns() const;
-    std::chrono::nanoseconds tickInterval() const;
-    std::chrono::nanoseconds watchdog() const { return 3 * tickInterval(); }
+    // The time between two ticks on frames.
+    std::chrono::nanoseconds tickInterval() const { return tickInterval_; }
+    std::chrono::nanoseconds watchdog() const { return 3 * tickInterval_; }
 
     const Clock& clock_;
     Drive drive_;
@@ -91,6 +92,7 @@ private:
     bool inFrame_ = false;
     bool asked_ = false;
     int framesPerTick_ = 1;
+    std::chrono::nanoseconds tickInterval_ = kShortestPeriod;
     int framesSinceTick_ = 0;
     std::chrono::nanoseconds lastFrameTick_{std::numeric_limits<std::int64_t>::min() / 2};
 };
