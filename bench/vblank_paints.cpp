@@ -50,7 +50,9 @@ int main(int argc, char** argv)
     const auto window = static_cast<xcb_window_t>(std::stoul(argv[1], nullptr, 0));
     const auto seconds = std::chrono::duration<double>(std::stod(argv[2]));
 
-    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    const std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> connection(xcb_connect(nullptr, nullptr),
+                                                                                  &xcb_disconnect);
+    xcb_connection_t* c = connection.get();
     if (xcb_connection_has_error(c)) {
         std::fprintf(stderr, "vblank_paints: cannot open the display\n");
         return 1;
