@@ -164,16 +164,13 @@ bool TimerHub::frameTimerRuns() const
 int TimerHub::framesPerTick(double refreshHz)
 {
     const double rate = refreshHz > 0 ? refreshHz : 60;
-    int best = 1;
-    for (int n = 1; n <= 16; ++n) {
-        if (rate / n > 80)
-            continue;
-        if (rate / best > 80 || std::abs(rate / n - 64) < std::abs(rate / best - 64))
-            best = n;
-    }
-    return best;
+    // The fewest frames that keep to 80 ticks a second, or one more if
+    // that comes nearer 64.
+    int n = std::max(1, static_cast<int>(std::ceil(rate / 80)));
+    if (rate / n > 64 && std::abs(rate / (n + 1) - 64) < rate / n - 64)
+        ++n;
+    return n;
 }
-
 
 void TimerHub::advance(ManualClock& clock, nanoseconds by)
 {

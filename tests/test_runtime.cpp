@@ -120,9 +120,11 @@ private slots:
         QTest::newRow("81 Hz: every 2nd") << 81.0 << 2;
         QTest::newRow("120 Hz: every 2nd") << 120.0 << 2;
         QTest::newRow("144 Hz: every 2nd") << 144.0 << 2;
+        QTest::newRow("155 Hz: every 3rd, 51.7 nearer 64 than 77.5") << 155.0 << 3;
         QTest::newRow("165 Hz: every 3rd") << 165.0 << 3;
         QTest::newRow("240 Hz: every 4th") << 240.0 << 4;
         QTest::newRow("360 Hz: every 6th") << 360.0 << 6;
+        QTest::newRow("2000 Hz: every 26th") << 2000.0 << 26;
         QTest::newRow("30 Hz: each frame") << 30.0 << 1;
         QTest::newRow("unknown: as 60 Hz") << 0.0 << 1;
     }
