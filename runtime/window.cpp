@@ -125,7 +125,14 @@ Window::Window(const WindowDefinition& def) : frame_(std::make_unique<Frame>(*th
     surface_->setFocus();
 }
 
-Window::~Window() = default;
+Window::~Window()
+{
+    // The timers may outlive the window.
+    if (paced_) {
+        paced_->present = nullptr;
+        paced_->followFrames(nullptr);
+    }
+}
 
 void Window::fillBox(float x1, float y1, float x2, float y2, Colour colour)
 {
@@ -155,6 +162,7 @@ void Window::showMaximized()
 
 void Window::pace(TimerHub& timers)
 {
+    paced_ = &timers;
     frame_->holdRepaints = true;
     timers.present = [this] { present(); };
     timers.followFrames(frames_.get());

@@ -72,6 +72,7 @@ private:
 
     std::unique_ptr<Frame> frame_;
     std::unique_ptr<WindowFrames> frames_;
+    TimerHub* paced_ = nullptr;
     SurfaceWidget* surface_;
     bool unloaded_ = false;
     bool exposed_ = false;
