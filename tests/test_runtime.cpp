@@ -30,7 +30,7 @@ struct Draws { int reseedEvery; };
 // compositor does, not only the one asked for; "stop" and "go" stop the
 // frames and let them come again; "hide" and "show" the window; "rN" moves
 // it to a screen of N Hz; "bN" stalls for N frames (no timer runs), then
-// tells them at once.
+// tells them at once; "off" and "on" switch the frame timer.
 // Seen: each timer's ticks, the presents, the frames that had two, the
 // wakes that were not frames, the frames asked for, and whether the ticks
 // are on frames.
@@ -149,6 +149,8 @@ private slots:
         QTest::newRow("frames come again: the next one ticks") << Pacing{60, "+100 stop +200 go +100", "ticks 23,13 presents 23 twice 0 wakes 13 asks 13 frames"};
         QTest::newRow("hidden: the period at once, no frame asked") << Pacing{60, "+100 hide +200 show +100", "ticks 25,13 presents 25 twice 0 wakes 14 asks 14 frames"};
         QTest::newRow("a stall of five frames: one tick each") << Pacing{60, "+100 b5 +100", "ticks 13,7 presents 13 twice 0 wakes 1 asks 14 frames"};
+        // Off, each tick of the 30 ms timer is painted; on, the next frame ticks.
+        QTest::newRow("the frame timer off and on again") << Pacing{60, "+100 off +50 on +50", "ticks 9,6 presents 11 twice 0 wakes 1 asks 13 frames"};
     }
 
     void pacing()
@@ -177,6 +179,8 @@ private slots:
                 display.moveTo(n);
             } else if (step[0] == u'b') {
                 display.stall(int(n));
+            } else if (step == u"off" || step == u"on") {
+                fast.setEnabled(step == u"on");
             } else {
                 display.run(nanoseconds(std::llround(n * 1e6)));
             }
