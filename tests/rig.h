@@ -35,7 +35,9 @@ inline QString bits(std::initializer_list<bool> flags)
 // and Qt's posted events are sent after each wake, as the event loop would.
 class Display final : public rt::FrameClock {
 public:
-    Display(rt::ManualClock& clock, rt::TimerHub& hub, double rate) : clock_(clock), hub_(hub), rate_(rate)
+    // `claimed`: the rate the screen claims, where it is not the real one.
+    Display(rt::ManualClock& clock, rt::TimerHub& hub, double rate, double claimed = 0)
+        : claimed_(claimed), clock_(clock), hub_(hub), rate_(rate)
     {
         hub_.followFrames(this);
     }
@@ -47,7 +49,7 @@ public:
         ++asks;
     }
     bool serves() const override { return shown; }
-    double refreshRate() const override { return claimed > 0 ? claimed : rate_; }
+    double refreshRate() const override { return claimed_ > 0 ? claimed_ : rate_; }
 
     void run(std::chrono::nanoseconds by)
     {
@@ -90,8 +92,6 @@ public:
     }
 
     bool shown = true, flowing = true, each = false;
-    // The rate the screen claims, where it is not the real one.
-    double claimed = 0;
     int asks = 0, wakes = 0;
     std::function<void()> beforeFrame;
 
@@ -109,6 +109,7 @@ private:
         onFrame(each ? 1 : frames);
     }
 
+    double claimed_;
     rt::ManualClock& clock_;
     rt::TimerHub& hub_;
     double rate_;

@@ -142,12 +142,15 @@ private slots:
         // The period ticks first, at 15.625 ms; the first frame, 1 ms later, waits.
         QTest::newRow("60 Hz: a tick and a paint each frame") << Pacing{60, "+1000", "ticks 60,33 presents 60 twice 0 wakes 1 asks 61 frames"};
         QTest::newRow("144 Hz: every 2nd frame") << Pacing{144, "+1000", "ticks 72,33 presents 72 twice 0 wakes 0 asks 73 frames"};
+        // Frames 20.8 ms apart: the 30 ms timer waits for the next one.
+        QTest::newRow("48 Hz: the slower timer rides on frames") << Pacing{48, "+1000", "ticks 48,33 presents 48 twice 0 wakes 1 asks 49 frames"};
         QTest::newRow("144 Hz told frame by frame: every 2nd") << Pacing{144, "each +1000", "ticks 72,33 presents 72 twice 0 wakes 0 asks 145 frames"};
         QTest::newRow("a screen of 144 Hz after 60: every 2nd from then") << Pacing{60, "+100 r144 +100", "ticks 13,6 presents 13 twice 0 wakes 1 asks 15 frames"};
         // No frame after 100 ms: one tick at 150, then 64 a second.
         QTest::newRow("frames stop: the period takes over") << Pacing{60, "+100 stop +200", "ticks 16,9 presents 16 twice 0 wakes 12 asks 7 period"};
         QTest::newRow("frames come again: the next one ticks") << Pacing{60, "+100 stop +200 go +100", "ticks 23,13 presents 23 twice 0 wakes 13 asks 13 frames"};
-        QTest::newRow("hidden: the period at once, no frame asked") << Pacing{60, "+100 hide +200 show +100", "ticks 25,13 presents 25 twice 0 wakes 14 asks 14 frames"};
+        // Hidden 8 ms after a frame's tick, the period ticks 7.6 ms later.
+        QTest::newRow("hidden: the period at once, no frame asked") << Pacing{60, "+108 hide +100 show +92", "ticks 18,10 presents 18 twice 0 wakes 8 asks 14 frames"};
         QTest::newRow("a stall of five frames: one tick each") << Pacing{60, "+100 b5 +100", "ticks 13,7 presents 13 twice 0 wakes 1 asks 14 frames"};
         // Off, each tick of the 30 ms timer is painted; on, the next frame ticks.
         QTest::newRow("the frame timer off and on again") << Pacing{60, "+100 off +50 on +50", "ticks 9,6 presents 11 twice 0 wakes 1 asks 13 frames"};

@@ -143,8 +143,7 @@ private slots:
         QFETCH(QString, options);
         QFETCH(QString, painted);
         test::Rig rig;
-        test::Display display(rig.clock, rig.timers, options == u"48 Hz" ? 48 : 60);
-        display.claimed = 60;
+        test::Display display(rig.clock, rig.timers, options == u"48 Hz" ? 48 : 60, 60);
         if (options == u"Vantrel")
             rig.form->vantrel.choose();
         if (options == u"hidden")
