@@ -49,6 +49,19 @@ commits_per_frame() {
     python3 "$(dirname "$0")/../../bench/weston_frames.py" "$E2E_TMP/timeline" Brisora
 }
 
+# small_commits: the program's commits under weston repaint what changed:
+# the median commit damages the label's step (342 x 86 pixels, where it was
+# and is) and a few squares, no more (from weston's protocol log).
+small_commits() {
+    local pixels
+    timeout 2 weston-debug proto >"$E2E_TMP/proto" 2>/dev/null
+    pixels=$(sed -nE 's/.* rq wl_surface@[0-9]+\.damage_buffer\([0-9]+, [0-9]+, ([0-9]+), ([0-9]+)\)$/\1 \2/p
+        s/.* rq wl_surface@[0-9]+\.commit\(\)$/commit/p' "$E2E_TMP/proto" |
+        awk '$1 == "commit" {print a + 0; a = 0; next} {a += $1 * $2}' | sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)] + 0}')
+    echo "  $pixels pixels a commit"
+    ((pixels > 0 && pixels <= 342 * 86 + 2000))
+}
+
 # idles_hidden: with every option off, nothing moves on screen but new
 # squares; the program takes under a third of a core over three seconds
 # (one that spins on frames that draw nothing takes a whole one).
@@ -196,6 +209,7 @@ check "Wayland: it fills the output below the panel" wait_for 10 is_maximised
 check "Wayland: Alt+S opens the Screen Saver menu" menu_reads alt+s Confettii Vantrel
 check "Wayland: the label and confetti in eight colours" wait_for 10 drawn
 check "Wayland: one commit in each frame weston shows" paced commits_per_frame 5
+check "Wayland: each commit repaints what changed, no more" small_commits
 check "Wayland: every option off, it idles between squares" idles_hidden
 check "Wayland: Qt's decoration shows the title" wait_for 5 reads 1280 "$SY" 0 0 "Brisora.*by: Eolafie Quenwick.*Click Mouse to end"
 check "Wayland: the key a ends it with status 0" key_ends a
