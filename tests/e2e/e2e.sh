@@ -49,6 +49,11 @@ commits_per_frame() {
     python3 "$(dirname "$0")/../../bench/weston_frames.py" "$E2E_TMP/timeline" Brisora
 }
 
+# after_stall: weston stands still for two seconds, so that no frame comes
+# and Qt takes the window for unexposed; then the label steps once a frame
+# again.
+after_stall() { kill -STOP "$WM_PID"; sleep 2; kill -CONT "$WM_PID"; sleep 1; paced commits_per_frame 3; }
+
 # small_commits: the program's commits under weston repaint what changed:
 # the median commit damages the label's step (342 x 86 pixels, where it was
 # and is) and a few squares, no more (from weston's protocol log).
@@ -209,6 +214,7 @@ check "Wayland: it fills the output below the panel" wait_for 10 is_maximised
 check "Wayland: Alt+S opens the Screen Saver menu" menu_reads alt+s Confettii Vantrel
 check "Wayland: the label and confetti in eight colours" wait_for 10 drawn
 check "Wayland: one commit in each frame weston shows" paced commits_per_frame 5
+check "Wayland: after weston stood still, one commit a frame again" after_stall
 check "Wayland: each commit repaints what changed, no more" small_commits
 check "Wayland: every option off, it idles between squares" idles_hidden
 check "Wayland: Qt's decoration shows the title" wait_for 5 reads 1280 "$SY" 0 0 "Brisora.*by: Eolafie Quenwick.*Click Mouse to end"
