@@ -8,6 +8,8 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QWindow>
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <xcb/present.h>
 #include <xcb/xcb.h>
