@@ -55,14 +55,18 @@ QString noDisplayLine()
     return line;
 }
 
-// Qt's Wayland client gives this warning when the connection breaks, then
-// exits by itself: with status 1 on Qt 6.4, 255 on Qt 6.8, and at times
-// after the same warning from a second thread. Qt 6.8 told to reconnect
-// does not exit.
-bool waylandLost(QtMsgType type, const QString& text)
+// Qt gives one of these warnings when the connection to the display breaks,
+// then exits by itself. Wayland: with status 1 on Qt 6.4, 255 on Qt 6.8, and
+// at times after the same warning from a second thread; Qt 6.8 told to
+// reconnect does not exit. X11: when Xlib is the first to notice, it adds
+// lines of its own.
+bool displayLost(QtMsgType type, const QString& text)
 {
-    return type == QtWarningMsg && text.startsWith(QLatin1String("The Wayland connection ")) &&
-           !qEnvironmentVariableIsSet("QT_WAYLAND_RECONNECT");
+    if (type != QtWarningMsg)
+        return false;
+    if (text.startsWith(QLatin1String("The X11 connection broke")))
+        return true;
+    return text.startsWith(QLatin1String("The Wayland connection ")) && !qEnvironmentVariableIsSet("QT_WAYLAND_RECONNECT");
 }
 
 // The first caller ends the program; any other thread waits here for that.
@@ -80,14 +84,14 @@ void heldBack(QtMsgType type, const QMessageLogContext&, const QString& text)
 {
     if (type == QtFatalMsg)
         endWith(noDisplayLine());
-    if (waylandLost(type, text))
+    if (displayLost(type, text))
         endWith("brisora: " + text);
     held.append(text.toLocal8Bit());
 }
 
 void running(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
-    if (waylandLost(type, text))
+    if (displayLost(type, text))
         endWith("brisora: " + text);
     qtHandler(type, context, text);
 }
