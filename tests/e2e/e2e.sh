@@ -33,16 +33,17 @@ menu_reads() {
 }
 
 # paced COUNT...: the counter's line, "... 0/1/2+ NONE ONE MORE one ...",
-# shows frames that carry the program's paints once, never twice (at most
-# 1 in 100: Qt's own repaints), and a frame missed now and then on a loaded
-# machine (at least 80 in 100 carry one).
+# shows frames that carry the program's paints once, hardly ever twice (at
+# most 2 in 100: Qt's own repaints, as for a menu just closed, and a paint
+# late on a loaded machine), and a frame missed now and then (at least 80
+# in 100 carry one).
 paced() {
     local line none one more
     line=$("$@") || return 1
     echo "  $line"
     read -r none one more < <(sed -E 's|.* 0/1/2\+ [a-z]+ ([0-9]+) ([0-9]+) ([0-9]+) one .*|\1 \2 \3|' <<<"$line")
     local all=$((none + one + more))
-    ((all > 100 && 100 * more <= all && 100 * one >= 80 * all))
+    ((all > 100 && 100 * more <= 2 * all && 100 * one >= 80 * all))
 }
 # commits_per_frame SECONDS: weston's frames against the program's commits.
 commits_per_frame() {
