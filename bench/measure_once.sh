@@ -19,12 +19,7 @@ MODE=${4:?mode}
 BENCH=$(dirname "$0")
 VBLANK_PAINTS=${VBLANK_PAINTS:-$(dirname "$BRISORA_BIN")/bench/vblank_paints}
 
-# utime + stime in clock ticks; the name in brackets may hold spaces.
-cpu_ticks() { sed 's/.*) //' "/proc/$1/stat" | awk '{print $12 + $13}'; }
 status_kb() { awk -v f="$2:" '$1 == f {print $2}' "/proc/$1/status"; }
-choose() { xdotool key "$1"; wait_for 5 popup >/dev/null && xdotool key "${@:2}" Return; wait_for 5 no_popup; }
-# The counter's last words: intervals with no, one and more paints.
-counts() { sed -E 's|.* 0/1/2\+ [a-z]+ ([0-9]+) ([0-9]+) ([0-9]+) one .*|\1, \2, \3|'; }
 
 if [[ $KIND == pacing && $MODE == wayland ]]; then
     start_weston >&2
@@ -51,7 +46,7 @@ wait_for 10 is_maximised || { echo "window not maximised" >&2; exit 1; }
 [[ -n $WID ]] && xdotool windowactivate --sync "$WID" 2>/dev/null
 case $MODE in
 vantrel) choose alt+s Down ;;
-hidden) for downs in "" Down "Down Down"; do choose alt+o $downs; done ;;
+hidden) options_off ;;
 minimised) xdotool windowminimize --sync "$WID" ;;
 esac
 sleep 1
@@ -64,7 +59,7 @@ if [[ $KIND == pacing ]]; then
         line=$(python3 "$BENCH/weston_frames.py" "$E2E_TMP/timeline" Brisora)
     fi
     kill "$APP_PID"
-    printf '{"kind": "pacing", "mode": "%s", "frames_with_0_1_2_steps": [%s]}\n' "$MODE" "$(counts <<<"$line")"
+    printf '{"kind": "pacing", "mode": "%s", "frames_with_0_1_2_steps": [%s]}\n' "$MODE" "$(frame_counts <<<"$line" | tr ' ' ,)"
     exit
 fi
 

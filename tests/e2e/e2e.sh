@@ -41,7 +41,7 @@ paced() {
     local line none one more
     line=$("$@") || return 1
     echo "  $line"
-    read -r none one more < <(sed -E 's|.* 0/1/2\+ [a-z]+ ([0-9]+) ([0-9]+) ([0-9]+) one .*|\1 \2 \3|' <<<"$line")
+    read -r none one more < <(frame_counts <<<"$line")
     local all=$((none + one + more))
     ((all > 100 && 100 * more <= 2 * all && 100 * one >= 80 * all))
 }
@@ -74,10 +74,10 @@ small_commits() {
 # (one that spins on frames that draw nothing takes a whole one).
 idles_hidden() {
     local before after
-    for downs in "" Down "Down Down"; do choose alt+o $downs; done
-    before=$(sed 's/.*) //' "/proc/$APP_PID/stat" | awk '{print $12 + $13}')
+    options_off
+    before=$(cpu_ticks "$APP_PID")
     sleep 2
-    after=$(sed 's/.*) //' "/proc/$APP_PID/stat" | awk '{print $12 + $13}')
+    after=$(cpu_ticks "$APP_PID")
     echo "  $(((after - before) * 100 / 2 / $(getconf CLK_TCK))) % of a core"
     (((after - before) * 100 < 2 * $(getconf CLK_TCK) * 33))
 }
@@ -104,7 +104,7 @@ press_label() {
 # among the confetti, and red far denser on the figure's strokes.
 confetti_shown() {
     local downs on off
-    for downs in "" Down "Down Down"; do choose alt+o $downs; done
+    options_off
     sleep 4
     look confetti
     read -r on off <<<"$(value confetti red_per_100000)"
@@ -112,9 +112,6 @@ confetti_shown() {
     [[ $(value confetti label) == "0 0 0 0" && $(value confetti colours) == 8 ]] && ((on >= 3 * off && on > 0))
 }
 
-# choose KEYS [DOWN...]: KEYS open a menu; Return chooses the item so many
-# steps down, and the menu closes.
-choose() { xdotool key "$1"; wait_for 5 popup >/dev/null && xdotool key "${@:2}" Return; wait_for 5 no_popup; }
 # key_ends KEY: the key ends the program with status 0.
 key_ends() { xdotool key "$1"; ends_with 0; }
 

@@ -114,6 +114,18 @@ start_menu_service() {
     wait_for 10 grep -qs ready "$E2E_TMP/menu"
 }
 
+# choose KEYS [DOWN...]: KEYS open a menu; Return chooses the item so many
+# steps down, and the menu closes.
+choose() { xdotool key "$1"; wait_for 5 popup >/dev/null && xdotool key "${@:2}" Return; wait_for 5 no_popup; }
+# Every option off, from the keyboard: the label goes.
+options_off() { for downs in "" Down "Down Down"; do choose alt+o $downs; done; }
+# A process's CPU time, utime + stime in clock ticks; the name in brackets
+# may hold spaces.
+cpu_ticks() { sed 's/.*) //' "/proc/$1/stat" | awk '{print $12 + $13}'; }
+# A frame counter's last words, "... 0/1/2+ NONE ONE MORE one ...": frames
+# with no, one and more paints (or commits).
+frame_counts() { sed -E 's|.* 0/1/2\+ [a-z]+ ([0-9]+) ([0-9]+) ([0-9]+) one .*|\1 \2 \3|'; }
+
 still_running() { sleep 1; kill -0 "$APP_PID" 2>/dev/null && ! grep -q '^State:.*Z' "/proc/$APP_PID/status"; }
 # ends_with STATUS: the program ends within 10 s with that status. Call it
 # in the script's own shell: only that can reap the program.
