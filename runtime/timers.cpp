@@ -7,7 +7,7 @@ namespace rt {
 
 using std::chrono::nanoseconds;
 
-TimerHub::TimerHub(const Clock& clock, Drive drive) : clock_(clock), drive_(drive)
+TimerHub::TimerHub(Clock& clock, Drive drive) : clock_(clock), drive_(drive)
 {
     wake_.setSingleShot(true);
     wake_.setTimerType(Qt::PreciseTimer);
@@ -38,6 +38,12 @@ Timer* TimerHub::earliestEnabled() const
 
 void TimerHub::deliverDue()
 {
+    if (!seen_) {
+        catchUp();
+        lastWake_ = clock_.steadyNow();
+        rearm();
+        return;
+    }
     const nanoseconds now = clock_.steadyNow();
     // Each timer is visited once per call, so at most one tick of it is
     // delivered however late the call is.
@@ -67,13 +73,7 @@ void TimerHub::deliverDue()
         delivered = true;
         const nanoseconds deadline = t->nextDeadline();
         t->ticksSinceStart_ = (now - t->start_) / t->period_ + 1;
-        if (!afterTick) {
-            t->onTick_();
-            continue;
-        }
-        const nanoseconds entered = clock_.steadyNow();
-        t->onTick_();
-        afterTick(*t, deadline, entered);
+        tick(*t, deadline);
     }
     dueScratch_.swap(due);
     if (framed) {
@@ -83,6 +83,48 @@ void TimerHub::deliverDue()
     }
     if (delivered && (framed || !frameTimerRuns()) && !stopped_ && present)
         present();
+    rearm();
+}
+
+void TimerHub::tick(Timer& timer, nanoseconds deadline)
+{
+    if (!afterTick) {
+        timer.onTick_();
+        return;
+    }
+    const nanoseconds entered = clock_.steadyNow();
+    timer.onTick_();
+    afterTick(timer, deadline, entered);
+}
+
+void TimerHub::catchUp()
+{
+    const nanoseconds now = clock_.steadyNow();
+    // Ticks of longer ago than a wake's are let go, as after a stall: the
+    // machine slept, or the program was stopped.
+    const nanoseconds oldest = now - kLongestCatchUp;
+    for (Timer* t : timers_) {
+        if (t->enabled_ && t->nextDeadline() < oldest)
+            t->ticksSinceStart_ = (oldest - t->start_ + t->period_ - nanoseconds(1)) / t->period_;
+    }
+    for (Timer* t = earliestEnabled(); t && !stopped_ && t->nextDeadline() <= now; t = earliestEnabled()) {
+        const nanoseconds deadline = t->nextDeadline();
+        clock_.pin(deadline);
+        ++t->ticksSinceStart_;
+        tick(*t, deadline);
+    }
+    clock_.unpin();
+}
+
+void TimerHub::setSeen(bool seen)
+{
+    if (seen == seen_)
+        return;
+    // The picture of the moment, before it is painted.
+    if (seen)
+        catchUp();
+    seen_ = seen;
+    lastWake_ = clock_.steadyNow();
     rearm();
 }
 
@@ -175,9 +217,12 @@ int TimerHub::framesPerTick(double refreshHz)
 void TimerHub::advance(ManualClock& clock, nanoseconds by)
 {
     const nanoseconds target = clock.steadyNow() + by;
-    for (Timer* next = earliestEnabled(); next && !stopped_ && next->nextDeadline() <= target;
-         next = earliestEnabled()) {
-        clock.advance(next->nextDeadline() - clock.steadyNow());
+    for (;;) {
+        const Timer* next = earliestEnabled();
+        const std::optional<nanoseconds> at = seen_ ? next ? std::optional(next->nextDeadline()) : std::nullopt : nextWake();
+        if (!at || stopped_ || *at > target)
+            break;
+        clock.advance(*at - clock.steadyNow());
         deliverDue();
     }
     clock.advance(target - clock.steadyNow());
@@ -194,6 +239,13 @@ std::optional<nanoseconds> TimerHub::nextWake() const
     if (stopped_)
         return std::nullopt;
     std::optional<nanoseconds> wake;
+    if (!seen_) {
+        // Unseen: nothing to show, so the earliest deadline, at most once a second.
+        const Timer* next = earliestEnabled();
+        if (next)
+            wake = std::max(next->nextDeadline(), lastWake_ + kUnseenWake);
+        return wake;
+    }
     for (const Timer* t : timers_) {
         if (!t->enabled_)
             continue;

@@ -34,16 +34,29 @@ public:
     // tick: the rate nearest 64 a second, never over 80.
     static int framesPerTick(double refreshHz);
 
-    TimerHub(const Clock& clock, Drive drive);
+    // While unseen, the longest sleep; and how far back a wake catches up
+    // (further back, the machine or the program stood still: a stall).
+    static constexpr std::chrono::nanoseconds kUnseenWake{1'000'000'000};
+    static constexpr std::chrono::nanoseconds kLongestCatchUp{3 * kUnseenWake};
+
+    TimerHub(Clock& clock, Drive drive);
     TimerHub(const TimerHub&) = delete;
     TimerHub& operator=(const TimerHub&) = delete;
 
     // Delivers one tick to each enabled timer whose deadline has come,
-    // earliest deadline first.
+    // earliest deadline first; while unseen, every tick due.
     void deliverDue();
     // Manual drive: lets time run on a ManualClock to `by` later, delivering
-    // every tick on its deadline on the way.
+    // every tick on its deadline on the way (while unseen, waking only when
+    // asked to, as the event loop would).
     void advance(ManualClock& clock, std::chrono::nanoseconds by);
+
+    // Whether anyone sees the window the handlers draw on. While nobody
+    // does, ticks are delivered late, in deadline order, each with the clock
+    // pinned at its deadline, so that the state is as if each had come on
+    // time. Seen again, they catch up to now at once, before any paint.
+    void setSeen(bool seen);
+    bool seen() const { return seen_; }
     // When the event loop should next deliver what is due; none when no
     // timer runs.
     std::optional<std::chrono::nanoseconds> nextWake() const;
@@ -70,6 +83,9 @@ private:
     void detach(Timer* timer);
     Timer* earliestEnabled() const;
     void rearm();
+    // Every tick due, each at its deadline.
+    void catchUp();
+    void tick(Timer& timer, std::chrono::nanoseconds deadline);
     void frame(int frames);
     void framesChanged();
     void askForFrame();
@@ -80,9 +96,11 @@ private:
     std::chrono::nanoseconds tickInterval() const { return tickInterval_; }
     std::chrono::nanoseconds watchdog() const { return 3 * tickInterval_; }
 
-    const Clock& clock_;
+    Clock& clock_;
     Drive drive_;
     bool stopped_ = false;
+    bool seen_ = true;
+    std::chrono::nanoseconds lastWake_{0};
     std::vector<Timer*> timers_;
     std::vector<Timer*> dueScratch_;
     QTimer wake_;
