@@ -32,7 +32,7 @@ Label::Label(Window& window, const LabelDefinition& def)
     widget_->move(placed_.topLeft());
     // Moving the widget costs a scroll of the window's picture: while nobody
     // sees the window it stays put and catches up when seen again.
-    window_.whenExposed([this] { widget_->move(placed_.topLeft()); });
+    window_.whenSeen([this] { widget_->move(placed_.topLeft()); });
     widget_->show();
 }
 
@@ -74,7 +74,7 @@ void Label::place()
     if (visible_)
         eraseLeftBehind(to);
     placed_ = to;
-    if (window_.exposed())
+    if (window_.seen())
         widget_->move(to.topLeft());
 }
 

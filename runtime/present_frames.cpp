@@ -24,6 +24,14 @@ public:
         : WindowFrames(window), connection_(connection), xid_(static_cast<xcb_window_t>(window.winId())), opcode_(opcode)
     {
         xcb_present_select_input(connection_, xcb_generate_id(connection_), xid_, XCB_PRESENT_EVENT_MASK_COMPLETE_NOTIFY);
+        // Whether the window is covered whole, where the server tells (it
+        // does not where a compositor redirects windows); added to the
+        // events Qt asks for.
+        if (auto* attributes = xcb_get_window_attributes_reply(connection_, xcb_get_window_attributes(connection_, xid_), nullptr)) {
+            const std::uint32_t mask = attributes->your_event_mask | XCB_EVENT_MASK_VISIBILITY_CHANGE;
+            xcb_change_window_attributes(connection_, xid_, XCB_CW_EVENT_MASK, &mask);
+            std::free(attributes);
+        }
         QCoreApplication::instance()->installNativeEventFilter(this);
     }
 
@@ -47,6 +55,9 @@ public:
 private:
     bool nativeEventFilter(const QByteArray&, void* message, qintptr*) override
     {
+        const auto* visibility = static_cast<const xcb_visibility_notify_event_t*>(message);
+        if ((visibility->response_type & 0x7f) == XCB_VISIBILITY_NOTIFY && visibility->window == xid_)
+            setVisible(visibility->state != XCB_VISIBILITY_FULLY_OBSCURED);
         const auto* event = static_cast<const xcb_present_complete_notify_event_t*>(message);
         if ((event->response_type & 0x7f) != XCB_GE_GENERIC || event->extension != opcode_ ||
             event->event_type != XCB_PRESENT_COMPLETE_NOTIFY || event->window != xid_)

@@ -2,7 +2,9 @@
 // follows them. Qt asks for a callback with each buffer it commits and
 // delivers the update request when it comes. With none pending (the last
 // frame drew nothing) it delivers at once: the next frame is then reckoned
-// from the last one by the refresh rate.
+// from the last one by the refresh rate. A window asked for a frame that
+// does not come for a second is seen by nobody (on a workspace not shown,
+// say, where Qt may still call it exposed) until the frame comes.
 
 #include "runtime/window_frames.h"
 
@@ -25,6 +27,8 @@ public:
         reckoned_.setSingleShot(true);
         reckoned_.setTimerType(Qt::PreciseTimer);
         QObject::connect(&reckoned_, &QTimer::timeout, this, [this] { frame(last_ + period()); });
+        silence_.setSingleShot(true);
+        QObject::connect(&silence_, &QTimer::timeout, this, [this] { listen(); });
     }
 
     ~WaylandFrames() override { window_.removeEventFilter(this); }
@@ -36,9 +40,27 @@ public:
         asked_ = true;
         askedAt_ = steady_clock::now();
         window_.requestUpdate();
+        if (!silence_.isActive())
+            silence_.start(kSilence);
     }
 
 private:
+    static constexpr std::chrono::milliseconds kSilence{1000};
+
+    // Checked once a second, not at every frame.
+    void listen()
+    {
+        if (!asked_)
+            return;
+        const auto waited = steady_clock::now() - askedAt_;
+        if (waited >= kSilence)
+            setVisible(false);
+        else
+            silence_.start(std::chrono::ceil<std::chrono::milliseconds>(kSilence - waited));
+    }
+
+    void reexposed() override { setVisible(true); }
+
     steady_clock::duration period() const
     {
         const double rate = refreshRate() > 0 ? refreshRate() : 60;
@@ -50,6 +72,7 @@ private:
         if (event->type() != QEvent::UpdateRequest || !asked_)
             return false;
         asked_ = false;
+        setVisible(true);
         const auto now = steady_clock::now();
         const bool atOnce = now - askedAt_ < period() / 4 && now - last_ < period() / 2;
         if (atOnce)
@@ -75,6 +98,7 @@ private:
     steady_clock::time_point askedAt_;
     steady_clock::time_point last_;
     QTimer reckoned_;
+    QTimer silence_;
     QMargins margins_;
     qreal ratio_;
 };

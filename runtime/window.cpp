@@ -156,6 +156,8 @@ void Window::showMaximized()
     frame_->resize(surface_->width(), surface_->height() + frame_->menuBar()->sizeHint().height());
     frame_->watchExposure();
     frames_ = WindowFrames::of(*frame_->windowHandle());
+    if (frames_)
+        frames_->onVisibility = [this] { updateSeen(); };
     frame_->showMaximized();
     surface_->setFocus();
 }
@@ -163,6 +165,7 @@ void Window::showMaximized()
 void Window::pace(TimerHub& timers)
 {
     paced_ = &timers;
+    timers.setSeen(seen_);
     frame_->holdRepaints = true;
     timers.present = [this] { present(); };
     timers.followFrames(frames_.get());
@@ -173,24 +176,34 @@ void Window::present()
     frame_->sync();
 }
 
-void Window::whenExposed(std::function<void()> catchUp)
+void Window::whenSeen(std::function<void()> catchUp)
 {
     catchUps_.push_back(std::move(catchUp));
 }
 
 void Window::setExposed(bool exposed)
 {
-    // A window nobody sees (minimised, hidden, on another desktop) paints
-    // nothing; once it is seen again its controls catch up with their state
-    // and it is painted whole.
-    const bool seenAgain = exposed && !exposed_;
     exposed_ = exposed;
-    if (seenAgain)
-        for (const auto& catchUp : catchUps_)
-            catchUp();
-    frame_->setUpdatesEnabled(exposed);
+    updateSeen();
     if (frames_)
         frames_->setExposed(exposed);
+}
+
+void Window::updateSeen()
+{
+    // A window nobody sees (minimised, covered, on another desktop) paints
+    // nothing and its timers sleep; once it is seen again the timers catch
+    // up to now, then its controls with their state, and it is painted whole.
+    const bool seen = exposed_ && (!frames_ || frames_->visible());
+    if (seen == seen_)
+        return;
+    seen_ = seen;
+    if (paced_)
+        paced_->setSeen(seen);
+    if (seen)
+        for (const auto& catchUp : catchUps_)
+            catchUp();
+    frame_->setUpdatesEnabled(seen);
 }
 
 void Window::unload()

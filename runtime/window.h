@@ -44,9 +44,9 @@ public:
     void pace(TimerHub& timers);
     // Whether anyone can see the window: while nobody can, nothing is drawn
     // on screen, though the surface and the controls keep their state.
-    bool exposed() const { return exposed_; }
+    bool seen() const { return seen_; }
     // Called when the window is seen again, before it is painted.
-    void whenExposed(std::function<void()> catchUp);
+    void whenSeen(std::function<void()> catchUp);
     // Closes the window; no event of it is delivered afterwards.
     void unload();
     bool unloaded() const { return unloaded_; }
@@ -66,6 +66,9 @@ public:
 private:
     class Frame;
     void setExposed(bool exposed);
+    // Seen: exposed, and not hidden in a way only the window system knows
+    // (covered whole, or on a workspace not shown).
+    void updateSeen();
     // Paints what changed since the last time, and hands it to the window
     // system at once.
     void present();
@@ -76,6 +79,7 @@ private:
     SurfaceWidget* surface_;
     bool unloaded_ = false;
     bool exposed_ = false;
+    bool seen_ = false;
     std::vector<std::function<void()>> catchUps_;
 };
 

@@ -38,6 +38,18 @@ void WindowFrames::setExposed(bool exposed)
     if (exposed == exposed_)
         return;
     exposed_ = exposed;
+    if (exposed)
+        reexposed();
+    changed();
+}
+
+void WindowFrames::setVisible(bool visible)
+{
+    if (visible == visible_)
+        return;
+    visible_ = visible;
+    if (onVisibility)
+        onVisibility();
     changed();
 }
 

@@ -6,6 +6,7 @@
 #include "runtime/frame_clock.h"
 
 #include <QMetaObject>
+#include <functional>
 #include <QObject>
 #include <memory>
 
@@ -22,14 +23,21 @@ public:
     // (Qt's offscreen platform, an X server without Present).
     static std::unique_ptr<WindowFrames> of(QWindow& window);
 
-    bool serves() const override { return exposed_; }
+    bool serves() const override { return exposed_ && visible_; }
     double refreshRate() const override;
     // Nobody sees a window that is not exposed: it gets no frames.
     void setExposed(bool exposed);
+    // Whether the window system lets anyone see the window, where it says
+    // more than Qt's exposure does.
+    bool visible() const { return visible_; }
+    std::function<void()> onVisibility;
 
 protected:
     explicit WindowFrames(QWindow& window);
     void changed();
+    void setVisible(bool visible);
+    // Exposed again after it was not.
+    virtual void reexposed() {}
 
     QWindow& window_;
 
@@ -37,6 +45,7 @@ private:
     void follow(QScreen* screen);
 
     bool exposed_ = false;
+    bool visible_ = true;
     QObject context_;
     QMetaObject::Connection rateChanged_;
 };

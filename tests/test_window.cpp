@@ -51,6 +51,20 @@ QStringList traces(const test::Rig& rig)
         .arg(rig.random.reseeds).split(u'|');
 }
 
+// All the state that lasts between events, by name.
+QStringList state(const test::Rig& rig)
+{
+    const Form1& f = *rig.form;
+    QStringList seen{QStringLiteral("label %1,%2 back %3 fore %4 \"%5\" shown %6 window %7").arg(f.Label1.left()).arg(f.Label1.top())
+                         .arg(f.Label1.backColor()).arg(f.Label1.foreColor()).arg(rig.caption()).arg(f.Label1.visible()).arg(f.form.backColor()),
+                     QStringLiteral("num %1 num1 %2 hor %3 ver %4 test %5 flags %6 test1 %7 dir %8 x %9 y %10 z %11").arg(f.num).arg(f.num1)
+                         .arg(f.hor.c_str(), f.ver.c_str()).arg(f.test).arg(test::bits({f.date1, f.time1, f.day1})).arg(f.test1).arg(f.dir)
+                         .arg(f.x).arg(f.y).arg(f.z)};
+    for (const rt::Timer* t : {&f.Timer1, &f.Timer2, &f.Timer3, &f.Timer4, &f.Timer5, &f.Timer6})
+        seen << QStringLiteral("%1 next %2").arg(t->enabled() ? "on" : "off").arg(t->nextDeadline().count());
+    return seen;
+}
+
 } // namespace
 
 class TestWindow : public QObject {
@@ -161,32 +175,42 @@ private slots:
                  painted);
     }
 
-    // The window hidden (as minimised) after a second, for a while, beside
-    // one shown all along: every handler runs on unseen, with the same
-    // label, colours, captions, figure and random draws, and once shown
-    // again the window shows the same picture.
+    // The same stretch twice from one start and one seed: on a window shown
+    // all along, and on one hidden for it (as minimised), which sleeps but
+    // for a wake a second and catches up tick by tick, each at its deadline.
+    // Shown again, both are in the same state: the label, the window, the
+    // window-level state, every timer's phase and the stored squares.
     void hiddenWindow_data()
     {
+        QTest::addColumn<QString>("effect");
         QTest::addColumn<int>("hiddenMs");
-        QTest::newRow("for one tick") << 16;
-        QTest::newRow("for a rotation and a half") << 13500;
+        QTest::newRow("for one tick") << "Confettii" << 16;
+        QTest::newRow("for an hour") << "Confettii" << 3'600'000;
+        QTest::newRow("for a rotation and a half, in Vantrel") << "Vantrel" << 13'500;
     }
 
     void hiddenWindow()
     {
+        QFETCH(QString, effect);
         QFETCH(int, hiddenMs);
         test::Rig shown, hidden;
         QMainWindow& frame = *hidden.form->form.widget();
-        for (test::Rig* rig : {&shown, &hidden})
+        for (test::Rig* rig : {&shown, &hidden}) {
+            if (effect == u"Vantrel")
+                rig->form->vantrel.choose();
             rig->advance(1s);
+        }
         frame.hide();
-        QTRY_VERIFY(!hidden.form->form.exposed());
+        QTRY_VERIFY(!hidden.form->form.seen());
         for (test::Rig* rig : {&shown, &hidden})
             rig->advance(std::chrono::milliseconds(hiddenMs));
-        QCOMPARE(traces(hidden), traces(shown));
         frame.showMaximized();
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        QCOMPARE(state(hidden), state(shown));
         QCOMPARE(frame.grab().toImage(), shown.form->form.widget()->grab().toImage());
+        for (test::Rig* rig : {&shown, &hidden})
+            rig->form->Label1.widget()->hide();
+        QCOMPARE(hidden.form->form.surface()->grab().toImage(), shown.form->form.surface()->grab().toImage());
     }
 
     // A key or a press goes down with ticks already due: the end comes at
