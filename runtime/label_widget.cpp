@@ -2,7 +2,9 @@
 
 #include <QFontMetrics>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QtMath>
 #include <algorithm>
 
 namespace rt {
@@ -25,6 +27,8 @@ void LabelWidget::setColours(const QColor& back, const QColor& fore)
 {
     if (back == back_ && fore == fore_)
         return;
+    if (fore != fore_)
+        textImage_ = QImage();
     back_ = back;
     fore_ = fore;
     update();
@@ -52,15 +56,40 @@ void LabelWidget::layOut()
     drawnText_.prepare(QTransform(), drawnFont_);
     const QSizeF size = drawnText_.size();
     textOrigin_ = QPointF((width() - size.width()) / 2, (height() - size.height()) / 2);
+    textImage_ = QImage();
+}
+
+void LabelWidget::renderText(qreal ratio)
+{
+    // Over the label's whole box, the text where it stands in it: the
+    // glyphs' outlines then fall on the device pixels they would fall on if
+    // drawn straight onto the label.
+    textImage_ = QImage(qCeil(width() * ratio), qCeil(height() * ratio), QImage::Format_ARGB32_Premultiplied);
+    textImage_.setDevicePixelRatio(ratio);
+    textImage_.fill(Qt::transparent);
+    QPainter p(&textImage_);
+    p.setPen(fore_);
+    p.setFont(drawnFont_);
+    p.drawStaticText(textOrigin_, drawnText_);
+}
+
+void LabelWidget::drawOn(QPainter& p)
+{
+    p.fillRect(rect(), back_);
+    // The device painted on, also where the widget's painting is redirected
+    // (rendered into an image of its own ratio).
+    const qreal ratio = p.paintEngine()->paintDevice()->devicePixelRatioF();
+    if (textImage_.isNull() || textImage_.devicePixelRatio() != ratio)
+        renderText(ratio);
+    // Only where the text is: the rest of the image is clear.
+    const QRect text = QRectF(textOrigin_, drawnText_.size()).toAlignedRect() & rect();
+    p.drawImage(text, textImage_, QRectF(QPointF(text.topLeft()) * ratio, QSizeF(text.size()) * ratio));
 }
 
 void LabelWidget::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    p.fillRect(rect(), back_);
-    p.setPen(fore_);
-    p.setFont(drawnFont_);
-    p.drawStaticText(textOrigin_, drawnText_);
+    drawOn(p);
 }
 
 void LabelWidget::resizeEvent(QResizeEvent*)

@@ -1,10 +1,14 @@
 #pragma once
 // The label as drawn: an opaque box with centred text. It paints itself
 // rather than using a style sheet, so a colour change costs one repaint of
-// its own rectangle.
+// its own rectangle, and that repaint copies the text from an image made
+// once per text, text colour and pixel ratio: the background changes every
+// frame, the text about once a second, and glyphs as large as these are
+// rasterised from their outlines each time they are drawn.
 
 #include <QColor>
 #include <QFont>
+#include <QImage>
 #include <QStaticText>
 #include <QString>
 #include <QWidget>
@@ -22,6 +26,8 @@ public:
     // The label's font, made just small enough for the text to fit the box
     // where it would not (a long time form in some locales).
     QFont fontFor(const QString& text) const;
+    // Paints the label, its rectangle at the painter's origin.
+    void drawOn(QPainter& painter);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -31,6 +37,7 @@ protected:
 
 private:
     void layOut();
+    void renderText(qreal ratio);
 
     QString text_;
     // Fitted and laid out once per text, not per frame: the label repaints
@@ -40,6 +47,9 @@ private:
     QPointF textOrigin_;
     QColor back_;
     QColor fore_;
+    // The text in `fore_` on a clear ground; null when it is to be made
+    // again.
+    QImage textImage_;
 };
 
 } // namespace rt

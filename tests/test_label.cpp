@@ -4,6 +4,8 @@
 #include "rig.h"
 #include "runtime/label_widget.h"
 
+#include <QPainter>
+#include <QStaticText>
 #include <cmath>
 
 struct Bounce { float left, top; QString dirs; int ticks; QString to; bool hidden = false; };
@@ -106,6 +108,55 @@ private slots:
         QCOMPARE(f.Label1.backColor(), row.colour);
         QCOMPARE(rt::fromQColor(f.Label1.widget()->grab().toImage().pixelColor(1, 1)), row.colour);
         QCOMPARE(rig.shownAt(QPoint(700, 500)), row.options == u"Vantrel" ? row.colour : grey);
+    }
+
+    // The label shown after each of some changes of its caption, colours
+    // ("caption|fore|back") and pixel ratio, in turn: at the last, pixel for
+    // pixel its box with the text drawn straight on it, centred, in the
+    // label's font (made smaller where the text would not fit).
+    void textDrawn_data()
+    {
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<qreal>("lastRatio");
+        QTest::newRow("the time, white on black") << QStringList{"10:20:30|16777215|0"} << 1.0;
+        QTest::newRow("at scale 2") << QStringList{"10:20:30|16777215|0"} << 2.0;
+        QTest::newRow("then a new caption") << QStringList{"10:20:30|255|0", "Wednesday|255|0"} << 1.0;
+        QTest::newRow("then a new text colour") << QStringList{"Wednesday|255|0", "Wednesday|65280|0"} << 2.0;
+        QTest::newRow("then a new background only") << QStringList{"Wednesday|255|0", "Wednesday|255|16776960"} << 1.0;
+        QTest::newRow("scale 1, then 2") << QStringList{"12/7/26|0|255", "12/7/26|0|255"} << 2.0;
+        QTest::newRow("too long for the box") << QStringList{"Wednesday 9 December 2026, 10:20:30|16711680|65535"} << 2.0;
+    }
+
+    void textDrawn()
+    {
+        QFETCH(QStringList, shown);
+        QFETCH(qreal, lastRatio);
+        test::Rig rig;
+        rt::Label& label = rig.form->Label1;
+        QImage drawn;
+        for (int i = 0; i < shown.size(); ++i) {
+            const QStringList state = shown[i].split(u'|');
+            label.setCaption(state[0].toStdString());
+            label.setForeColor(state[1].toInt());
+            label.setBackColor(state[2].toInt());
+            const qreal ratio = i + 1 == shown.size() ? lastRatio : 1;
+            drawn = QImage(label.widget()->size() * ratio, QImage::Format_RGB32);
+            drawn.setDevicePixelRatio(ratio);
+            label.widget()->render(&drawn);
+        }
+        QImage expected(drawn.size(), QImage::Format_RGB32);
+        expected.setDevicePixelRatio(lastRatio);
+        expected.fill(rt::toQColor(label.backColor()));
+        const QString caption = rig.caption();
+        const QFont font = label.widget()->fontFor(caption);
+        QStaticText text(caption);
+        text.prepare(QTransform(), font);
+        QPainter p(&expected);
+        p.setFont(font);
+        p.setPen(rt::toQColor(label.foreColor()));
+        p.drawStaticText(QPointF(label.widget()->width() - text.size().width(), label.widget()->height() - text.size().height()) / 2, text);
+        p.end();
+        QCOMPARE(drawn, expected);
     }
 
     // One text colour tick on a background, with scripted numbers: a pass
