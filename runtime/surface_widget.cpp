@@ -106,6 +106,9 @@ void SurfaceWidget::paintEvent(QPaintEvent* event)
     const QRect drawn(QPoint(0, 0), drawnSize());
     for (const QRect& r : event->region()) {
         const QRect inImage = r & drawn;
+        // One rectangle at a time: Qt's fast copy takes no clip of several,
+        // and at a high pixel ratio the slow one wakes threads.
+        p.setClipRect(r);
         if (!inImage.isEmpty())
             p.drawImage(inImage, squares_, QRectF(QPointF(inImage.topLeft()) * squares_.devicePixelRatio(),
                                                  QSizeF(inImage.size()) * squares_.devicePixelRatio()));

@@ -106,6 +106,12 @@ private:
 
 Window::Window(const WindowDefinition& def) : frame_(std::make_unique<Frame>(*this)), surface_(new SurfaceWidget)
 {
+    // Qt moves an opaque child by copying its old pixels to the new place,
+    // in the window system too; the label is painted anew at every step
+    // (its background fades), so that is two copies of it a frame for
+    // nothing. Read once, at the first move.
+    if (!qEnvironmentVariableIsSet("QT_NO_FAST_MOVE"))
+        qputenv("QT_NO_FAST_MOVE", "1");
     frame_->setWindowTitle(QString::fromStdString(def.caption));
     // The menus belong in the window, with Alt+S and Alt+O, even where the
     // desktop would take the menu bar into a global menu of its own.
