@@ -82,8 +82,13 @@ void LabelWidget::drawOn(QPainter& p)
     if (textImage_.isNull() || textImage_.devicePixelRatio() != ratio)
         renderText(ratio);
     // Only where the text is: the rest of the image is clear.
-    const QRect text = QRectF(textOrigin_, drawnText_.size()).toAlignedRect() & rect();
+    const QRect text = textBounds();
     p.drawImage(text, textImage_, QRectF(QPointF(text.topLeft()) * ratio, QSizeF(text.size()) * ratio));
+}
+
+QRect LabelWidget::textBounds() const
+{
+    return QRectF(textOrigin_, drawnText_.size()).toAlignedRect() & rect();
 }
 
 void LabelWidget::paintEvent(QPaintEvent*)

@@ -28,6 +28,9 @@ public:
     QFont fontFor(const QString& text) const;
     // Paints the label, its rectangle at the painter's origin.
     void drawOn(QPainter& painter);
+    // Where the text stands in the label; the rest is its background.
+    QRect textBounds() const;
+    QColor background() const { return back_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

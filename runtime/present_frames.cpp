@@ -3,6 +3,7 @@
 // vblank at a given count; its CompleteNotify event comes then.
 
 #include "runtime/window_frames.h"
+#include "runtime/x11_fill.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
@@ -51,6 +52,8 @@ public:
         if (!telling_)
             xcb_flush(connection_);
     }
+
+    std::unique_ptr<WindowFill> fill(QWidget& surface) override { return x11Fill(connection_, xid_, surface); }
 
 private:
     bool nativeEventFilter(const QByteArray&, void* message, qintptr*) override

@@ -43,6 +43,7 @@ void SurfaceWidget::fillBox(const QRectF& box, Colour colour)
     const QRect pixels = box.toAlignedRect();
     if (pixels.right() < 0 || pixels.bottom() < 0)
         return;
+    stopFill();
     growToCover(pixels);
     queue(box, toQColor(colour));
     update(pixels);
@@ -73,8 +74,27 @@ void SurfaceWidget::setBackColor(Colour colour)
     backColor_ = colour;
     squares_ = QImage();
     queued_.clear();
+    if (fill_ && fill_->fill(toQColor(colour))) {
+        // Qt paints neither the surface nor the labels meanwhile: its
+        // picture of them goes stale, and is painted whole when the fill
+        // stops.
+        filled_ = true;
+        setUpdatesEnabled(false);
+        return;
+    }
+    stopFill();
     if (!unchanged)
         update();
+}
+
+void SurfaceWidget::stopFill()
+{
+    if (!filled_)
+        return;
+    filled_ = false;
+    fill_->stop();
+    setUpdatesEnabled(true);
+    update();
 }
 
 void SurfaceWidget::erase(const QRect& area)

@@ -5,6 +5,7 @@
 // uncovers is erased from it.
 
 #include "runtime/colour.h"
+#include "runtime/window_fill.h"
 
 #include <QImage>
 #include <QWidget>
@@ -21,6 +22,10 @@ public:
     void fillBox(const QRectF& box, Colour colour);
     void setBackColor(Colour colour);
     Colour backColor() const { return backColor_; }
+    // Where the window system can show the plain background itself: from
+    // each change of the colour until the next box.
+    void setFill(WindowFill* fill) { fill_ = fill; }
+    bool filled() const { return filled_; }
     // Shows the plain background there again.
     void erase(const QRect& area);
 
@@ -45,7 +50,11 @@ private:
         QRectF box;
         QColor colour;
     };
+    void stopFill();
+
     Colour backColor_;
+    WindowFill* fill_ = nullptr;
+    bool filled_ = false;
     QImage squares_;
     std::vector<Box> queued_;
 };

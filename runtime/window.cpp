@@ -4,6 +4,7 @@
 #include "runtime/surface_widget.h"
 #include "runtime/timers.h"
 #include "runtime/twips.h"
+#include "runtime/window_fill.h"
 #include "runtime/window_frames.h"
 
 #include <QCloseEvent>
@@ -84,8 +85,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         // Runs before Qt paints for the expose.
-        if (event->type() == QEvent::Expose)
+        if (event->type() == QEvent::Expose) {
             owner_.setExposed(windowHandle()->isExposed());
+            if (owner_.fill_)
+                owner_.fill_->exposed();
+        }
         return QMainWindow::eventFilter(watched, event);
     }
 
@@ -162,8 +166,11 @@ void Window::showMaximized()
     frame_->resize(surface_->width(), surface_->height() + frame_->menuBar()->sizeHint().height());
     frame_->watchExposure();
     frames_ = WindowFrames::of(*frame_->windowHandle());
-    if (frames_)
+    if (frames_) {
         frames_->onVisibility = [this] { updateSeen(); };
+        fill_ = frames_->fill(*surface_);
+        surface_->setFill(fill_.get());
+    }
     frame_->showMaximized();
     surface_->setFocus();
 }
@@ -179,6 +186,8 @@ void Window::pace(TimerHub& timers)
 
 void Window::present()
 {
+    if (fill_)
+        fill_->present();
     frame_->sync();
 }
 

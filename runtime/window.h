@@ -16,6 +16,7 @@ namespace rt {
 
 class SurfaceWidget;
 class TimerHub;
+class WindowFill;
 class WindowFrames;
 
 struct WindowDefinition {
@@ -75,6 +76,7 @@ private:
 
     std::unique_ptr<Frame> frame_;
     std::unique_ptr<WindowFrames> frames_;
+    std::unique_ptr<WindowFill> fill_;
     TimerHub* paced_ = nullptr;
     SurfaceWidget* surface_;
     bool unloaded_ = false;

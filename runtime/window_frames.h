@@ -4,6 +4,7 @@
 // clock tells them.
 
 #include "runtime/frame_clock.h"
+#include "runtime/window_fill.h"
 
 #include <QMetaObject>
 #include <functional>
@@ -11,6 +12,7 @@
 #include <memory>
 
 class QScreen;
+class QWidget;
 class QWindow;
 
 namespace rt {
@@ -31,6 +33,9 @@ public:
     // more than Qt's exposure does.
     bool visible() const { return visible_; }
     std::function<void()> onVisibility;
+    // The window system's own fill of the surface with its plain colour;
+    // null where it has none.
+    virtual std::unique_ptr<WindowFill> fill(QWidget&) { return nullptr; }
 
 protected:
     explicit WindowFrames(QWindow& window);
