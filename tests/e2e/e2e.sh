@@ -11,10 +11,11 @@ source "$(dirname "$0")/lib.sh" "$1"
 VBLANK_PAINTS=${2:?path to bench/vblank_paints}
 TITLE="Brisora    by: Eolafie Quenwick$(printf '%50s' '')Click  Mouse to end"
 
-# look NAME: a screenshot, and what picture.py sees on the surface at SX SY.
+# look NAME [whole]: a screenshot, and what picture.py sees on the surface
+# at SX SY.
 look() {
     screenshot "$E2E_TMP/$1.ppm"
-    python3 "$(dirname "$0")/picture.py" "$E2E_TMP/$1.ppm" "$SX" "$SY" "$SCALE" >"$E2E_TMP/$1.txt"
+    python3 "$(dirname "$0")/picture.py" "$E2E_TMP/$1.ppm" "$SX" "$SY" "$SCALE" "${@:2}" >"$E2E_TMP/$1.txt"
 }
 value() { awk -v key="$2" '$1 == key {$1 = ""; print substr($0, 2)}' "$E2E_TMP/$1.txt"; }
 
@@ -80,6 +81,44 @@ idles_hidden() {
     after=$(cpu_ticks "$APP_PID")
     echo "  $(((after - before) * 100 / 2 / $(getconf CLK_TCK))) % of a core"
     (((after - before) * 100 < 2 * $(getconf CLK_TCK) * 33))
+}
+
+# asleep: over two seconds, the program and its threads wake at most four
+# times a second.
+asleep() {
+    local before after
+    before=$(switches)
+    sleep 2
+    after=$(switches)
+    echo "  $(((after - before) / 2)) wakes a second"
+    ((after - before <= 8))
+}
+switches() { cat /proc/"$APP_PID"/task/*/status | awk '/ctxt_switches/ {s += $2} END {print s}'; }
+
+# vantrel NAME W H: Vantrel on screen: twice, a second apart, one colour
+# (not the window's grey) all over the surface to the screen's far edges but
+# the label's text, within W x H (none where that is 0 x 0); fading. Leaves
+# the second look in NAME.
+vantrel() {
+    look "$1"-before whole
+    sleep 1
+    look "$1" whole
+    local ground
+    read -r w h <<<"$(value "$1" not_ground)"
+    ground=$(value "$1" ground)
+    echo "  $(value "$1"-before ground) -> $ground, the rest within $w x $h"
+    [[ $ground != "239 239 239" && $ground != $(value "$1"-before ground) ]] && ((w <= $2 && h <= $3 && (w > 0) == ($2 > 0)))
+}
+
+# back_to_confettii: chosen again, the window keeps the last fade colour
+# and new squares come on it.
+back_to_confettii() {
+    choose alt+s
+    look back1
+    sleep 1
+    look back2
+    echo "  $(value back1 ground) -> $(value back2 ground), $(value back2 colours) pure colours"
+    [[ $(value back1 ground) == $(value back2 ground) && $(value back2 ground) != "239 239 239" ]] && (($(value back2 colours) >= 2))
 }
 
 # The label whole in view, pressed with the program standing still; the
@@ -152,6 +191,15 @@ check "the window is maximised" wait_for 10 is_maximised
 check "Alt+S opens the Screen Saver menu in the window, beside a global menu service" menu_reads alt+s Confettii Vantrel
 check "Alt+O opens the Options menu" menu_reads alt+o "Show Date" "Show Time" "Show Day"
 check "one paint in each of the X server's vblank intervals" paced "$VBLANK_PAINTS" "$WID" 3
+xdotool windowminimize --sync "$WID"
+check "minimised, it sleeps" asleep
+xdotool windowactivate --sync "$WID"
+check "shown again, one paint in each vblank interval at once" paced "$VBLANK_PAINTS" "$WID" 2
+xmessage -geometry 1920x1080+0+0 covering 2>/dev/null &
+COVER=$!
+sleep 1
+check "covered whole by another window, it sleeps" asleep
+kill "$COVER"
 read -r _ CY < <(client_origin)
 quiet=(Left Right Up Down Home End Prior Next Insert F1 F2 F3 F5 F6 F11 F12 shift ctrl shift+Left ctrl+Right Delete)
 storm=()
@@ -162,13 +210,11 @@ check "300 keys that type nothing and 40 presses on the menu bar leave it runnin
 check "a press on the label leaves it running" press_label
 check "Options off hide the label; confetti in eight colours, the red figure on its strokes" confetti_shown
 choose alt+s Down
-sleep 0.5
-look vantrel1
-sleep 1
-look vantrel2
-check "Vantrel: one colour over the surface, not the window's grey, fading ($(value vantrel1 ground) -> $(value vantrel2 ground))" \
-    test "$(value vantrel1 one_colour)$(value vantrel2 one_colour)" = 10001000 -a "$(value vantrel1 ground)" != "239 239 239" \
-    -a "$(value vantrel1 ground)" != "$(value vantrel2 ground)"
+check "Vantrel, every option off: one colour fading over the whole surface, the confetti gone" vantrel vantrel 0 0
+choose alt+o
+check "Vantrel: one colour over the whole surface but the label's text" vantrel vantrel 337 81
+check "Vantrel: one paint in each vblank interval" paced "$VBLANK_PAINTS" "$WID" 2
+check "Confettii again: the last fade colour stays, new squares on it" back_to_confettii
 check "the key a ends it with status 0" key_ends a
 
 # A press outside the label, with the program traced: no file opened for
@@ -192,6 +238,9 @@ menu_reads alt+s Confettii
 check "scale 2: the label is 674x162 pixels" press_label
 check "scale 2: the label on the doubled 5-pixel grid (x ${LABEL_X:-none}: 288 + 10n)" test $(((${LABEL_X:-1} - 288) % 10)) = 0
 check "scale 2: confetti in eight colours, the figure on its doubled strokes" confetti_shown
+choose alt+o
+choose alt+s Down
+check "scale 2: Vantrel, one colour but the label's text" vantrel vantrel 674 162
 check "scale 2: the key q ends it with status 0" key_ends q
 
 # The X server gone under it: one line, status 1. Then no display to
