@@ -58,13 +58,16 @@ start_x() {
     wait_for 20 test -e "$E2E_TMP/wm-ready" || { fail "openbox starts"; finish; }
 }
 
-# start_weston: weston in a bare X server, its output filling the screen,
-# without XWayland, once its panel is up. The programs started next are its
-# clients: no DISPLAY, Qt left to choose the platform. The window, its client
-# area and an open menu are then read from weston's scene.
+# start_weston [WIDTHxHEIGHT]: weston in a bare X server, its output filling
+# the screen (1280x800 unless told), without XWayland, once its panel is up.
+# The programs started next are its clients: no DISPLAY, Qt left to choose
+# the platform. The window, its client area and an open menu are then read
+# from weston's scene.
 start_weston() {
-    start_x 1280x800 bare
-    weston --backend=x11-backend.so --use-pixman --width=1280 --height=800 --socket=wayland-e2e --debug >"$E2E_TMP/weston.log" 2>&1 &
+    local size=${1:-1280x800}
+    WESTON_W=${size%x*} WESTON_H=${size#*x}
+    start_x "$size" bare
+    weston --backend=x11-backend.so --use-pixman --width="$WESTON_W" --height="$WESTON_H" --socket=wayland-e2e --debug >"$E2E_TMP/weston.log" 2>&1 &
     WM_PID=$!
     export WAYLAND_DISPLAY=wayland-e2e XDG_SESSION_TYPE=wayland
     unset QT_QPA_PLATFORM
@@ -75,8 +78,8 @@ start_weston() {
     wait_for 20 view 'panel for output' >/dev/null || { fail "weston starts"; finish; }
     # weston moves its pointer by the steps the X pointer takes, from a start
     # that may be off; at the output's far corners it stops, which pins the two.
-    xdotool mousemove --sync 0 0 mousemove --sync 1279 799
-    is_maximised() { [[ $(view "xdg_toplevel, PID $APP_PID, ") == "0 $(view 'panel for output' | cut -d' ' -f4) 1280 800" ]]; }
+    xdotool mousemove --sync 0 0 mousemove --sync $((WESTON_W - 1)) $((WESTON_H - 1))
+    is_maximised() { [[ $(view "xdg_toplevel, PID $APP_PID, ") == "0 $(view 'panel for output' | cut -d' ' -f4) $WESTON_W $WESTON_H" ]]; }
     # Qt tells weston which part is opaque: all but its decoration.
     client_origin() { view "xdg_toplevel, PID $APP_PID, " opaque: | cut -d' ' -f1-2; }
     popup() { view 'role xdg_popup' | awk '{print $3 - $1, $4 - $2, $1, $2}'; }
