@@ -192,6 +192,7 @@ check "Alt+S opens the Screen Saver menu in the window, beside a global menu ser
 check "Alt+O opens the Options menu" menu_reads alt+o "Show Date" "Show Time" "Show Day"
 check "one paint in each of the X server's vblank intervals" paced "$VBLANK_PAINTS" "$WID" 3
 xdotool windowminimize --sync "$WID"
+sleep 0.5
 check "minimised, it sleeps" asleep
 xdotool windowactivate --sync "$WID"
 check "shown again, one paint in each vblank interval at once" paced "$VBLANK_PAINTS" "$WID" 2
