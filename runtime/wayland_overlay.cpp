@@ -1,0 +1,505 @@
+// The overlay's surfaces, each a sub-surface of the one before: a root at
+// Qt's surface's top-left that shows one transparent pixel; the colour, one
+// pixel scaled to the rectangle by a viewport; the image. A sub-surface's
+// place takes effect when its parent's state does, so the root, which never
+// moves, lets our own commits place the colour: only the root waits for a
+// commit of Qt's, to join the window. The root runs free of Qt's commits
+// (desynchronised); the colour and image are synchronised with it, so that
+// the root's commit changes colour, image and places together. And the root
+// keeps its pixel when the rest is off screen: a sub-surface without a
+// buffer leaves the compositor's scene, and weston 10 repaints for a commit
+// only on the outputs the surface is on, so that one mapped again by its own
+// commit would wait for something else to repaint.
+//
+// Qt binds its objects on the display's default queue and reads that on the
+// GUI thread; ours are on it too, so their events come on the GUI thread.
+
+#include "runtime/wayland_overlay.h"
+
+#include "single-pixel-buffer-v1-client-protocol.h"
+#include "viewporter-client-protocol.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QPlatformSurfaceEvent>
+#include <QThread>
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <qpa/qplatformnativeinterface.h>
+#include <qpa/qplatformwindow.h>
+#include <sys/mman.h>
+#include <unistd.h>
+#include <utility>
+#include <wayland-client.h>
+
+namespace rt {
+
+// A wl_shm buffer and our mapping of its memory: XRGB8888 as QImage's
+// RGB32, or ARGB8888 as ARGB32_Premultiplied.
+struct WaylandOverlay::Buffer {
+    static std::unique_ptr<Buffer> make(wl_shm* shm, wl_event_queue* queue, const QSize& pixels, bool opaque = true)
+    {
+        const int stride = pixels.width() * 4;
+        const size_t bytes = size_t(stride) * size_t(pixels.height());
+        const int fd = memfd_create("brisora-overlay", MFD_CLOEXEC);
+        if (fd < 0)
+            return nullptr;
+        void* memory = ftruncate(fd, off_t(bytes)) == 0 ? mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0) : MAP_FAILED;
+        if (memory == MAP_FAILED) {
+            close(fd);
+            return nullptr;
+        }
+        auto buffer = std::make_unique<Buffer>();
+        buffer->memory = memory;
+        buffer->bytes = bytes;
+        buffer->image = QImage(static_cast<uchar*>(memory), pixels.width(), pixels.height(), stride,
+                               opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
+        wl_shm_pool* pool = wl_shm_create_pool(shm, fd, int32_t(bytes));
+        buffer->buffer = wl_shm_pool_create_buffer(pool, 0, pixels.width(), pixels.height(), stride,
+                                                   opaque ? WL_SHM_FORMAT_XRGB8888 : WL_SHM_FORMAT_ARGB8888);
+        // The buffer keeps the pool's memory; neither the pool nor the file
+        // is needed again.
+        wl_shm_pool_destroy(pool);
+        close(fd);
+        // The compositor reads a buffer it was given until it gives it back.
+        static constexpr wl_buffer_listener kReleased{[](void* data, wl_buffer*) { static_cast<Buffer*>(data)->busy = false; }};
+        wl_buffer_add_listener(buffer->buffer, &kReleased, buffer.get());
+        wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(buffer->buffer), queue);
+        return buffer;
+    }
+
+    ~Buffer()
+    {
+        wl_buffer_destroy(buffer);
+        munmap(memory, bytes);
+    }
+
+    wl_buffer* buffer = nullptr;
+    void* memory = nullptr;
+    size_t bytes = 0;
+    QImage image;
+    QSize logicalSize;
+    bool busy = false;
+};
+
+// The window's surface comes and goes with its visibility; the display goes
+// with the application.
+class WaylandOverlay::Watcher final : public QObject {
+public:
+    explicit Watcher(WaylandOverlay& overlay) : overlay_(overlay) {}
+
+private:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Hide
+            || (event->type() == QEvent::PlatformSurface
+                && static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() == QPlatformSurfaceEvent::SurfaceAboutToBeDestroyed))
+            overlay_.detach();
+        // Before Qt paints what was exposed, so that its commit takes ours.
+        else if (event->type() == QEvent::Expose)
+            overlay_.attach();
+        return false;
+    }
+
+    WaylandOverlay& overlay_;
+};
+
+namespace {
+
+template <typename T>
+void bindIfNamed(wl_registry* registry, uint32_t name, const char* interface, const wl_interface& wanted, T*& proxy)
+{
+    if (!proxy && std::strcmp(interface, wanted.name) == 0)
+        proxy = static_cast<T*>(wl_registry_bind(registry, name, &wanted, 1));
+}
+
+void setOpaque(wl_compositor* compositor, wl_surface* surface, const QSize& size)
+{
+    wl_region* region = wl_compositor_create_region(compositor);
+    wl_region_add(region, 0, 0, size.width(), size.height());
+    wl_surface_set_opaque_region(surface, region);
+    wl_region_destroy(region);
+}
+
+} // namespace
+
+std::unique_ptr<WaylandOverlay> WaylandOverlay::create(QWindow& window)
+{
+    QPlatformNativeInterface* native = QGuiApplication::platformNativeInterface();
+    if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland")) || !native || !window.handle())
+        return nullptr;
+    auto* display = static_cast<wl_display*>(native->nativeResourceForIntegration("wl_display"));
+    auto* compositor = static_cast<wl_compositor*>(native->nativeResourceForIntegration("compositor"));
+    if (!display || !compositor || !native->nativeResourceForWindow("surface", &window))
+        return nullptr;
+
+    // The globals, from a registry on a queue of our own: one wait for the
+    // compositor at start, and nothing of Qt's dispatched inside it.
+    Globals globals;
+    wl_event_queue* queue = wl_display_create_queue(display);
+    auto* wrapper = static_cast<wl_display*>(wl_proxy_create_wrapper(display));
+    wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(wrapper), queue);
+    wl_registry* registry = wl_display_get_registry(wrapper);
+    static constexpr wl_registry_listener kListener{
+        [](void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t) {
+            auto& g = *static_cast<Globals*>(data);
+            bindIfNamed(registry, name, interface, wl_subcompositor_interface, g.subcompositor);
+            bindIfNamed(registry, name, interface, wp_viewporter_interface, g.viewporter);
+            bindIfNamed(registry, name, interface, wl_shm_interface, g.shm);
+            bindIfNamed(registry, name, interface, wp_single_pixel_buffer_manager_v1_interface, g.singlePixel);
+        },
+        [](void*, wl_registry*, uint32_t) {},
+    };
+    wl_registry_add_listener(registry, &kListener, &globals);
+    const bool answered = wl_display_roundtrip_queue(display, queue) >= 0;
+    wl_registry_destroy(registry);
+    wl_proxy_wrapper_destroy(wrapper);
+    // What we bound moves to the default queue, which Qt dispatches; the
+    // objects made from it inherit that queue.
+    for (void* proxy : {static_cast<void*>(globals.subcompositor), static_cast<void*>(globals.viewporter),
+                        static_cast<void*>(globals.shm), static_cast<void*>(globals.singlePixel)}) {
+        if (proxy)
+            wl_proxy_set_queue(static_cast<wl_proxy*>(proxy), nullptr);
+    }
+    wl_event_queue_destroy(queue);
+
+    if (!answered || !globals.subcompositor || !globals.viewporter || !globals.shm) {
+        releaseGlobals(globals);
+        return nullptr;
+    }
+    return std::unique_ptr<WaylandOverlay>(new WaylandOverlay(window, display, compositor, globals));
+}
+
+WaylandOverlay::WaylandOverlay(QWindow& window, wl_display* display, wl_compositor* compositor, const Globals& globals)
+    : window_(&window), watcher_(std::make_unique<Watcher>(*this)), display_(display), compositor_(compositor), globals_(globals)
+{
+    // The compositor gives buffers back at every frame: those events wait
+    // on a queue of our own, looked at when a buffer is wanted, instead of
+    // waking the GUI thread (and Qt's reading thread again) each time.
+    releases_ = wl_display_create_queue(display_);
+    rootSurface_ = wl_compositor_create_surface(compositor_);
+    colourSurface_ = wl_compositor_create_surface(compositor_);
+    imageSurface_ = wl_compositor_create_surface(compositor_);
+    colourViewport_ = wp_viewporter_get_viewport(globals_.viewporter, colourSurface_);
+    imageViewport_ = wp_viewporter_get_viewport(globals_.viewporter, imageSurface_);
+    // Clicks go through to Qt's window.
+    wl_region* nothing = wl_compositor_create_region(compositor_);
+    for (wl_surface* surface : {rootSurface_, colourSurface_, imageSurface_})
+        wl_surface_set_input_region(surface, nothing);
+    wl_region_destroy(nothing);
+    // A new sub-surface stands above its parent and its siblings, and is
+    // synchronised.
+    colourRole_ = wl_subcompositor_get_subsurface(globals_.subcompositor, colourSurface_, rootSurface_);
+    imageRole_ = wl_subcompositor_get_subsurface(globals_.subcompositor, imageSurface_, colourSurface_);
+    attach();
+    window.installEventFilter(watcher_.get());
+    QObject::connect(QCoreApplication::instance(), &QObject::destroyed, watcher_.get(), [this] { release(); });
+}
+
+WaylandOverlay::~WaylandOverlay()
+{
+    if (window_)
+        window_->removeEventFilter(watcher_.get());
+    release();
+}
+
+void WaylandOverlay::releaseGlobals(Globals& globals)
+{
+    if (globals.subcompositor)
+        wl_subcompositor_destroy(globals.subcompositor);
+    if (globals.viewporter)
+        wp_viewporter_destroy(globals.viewporter);
+    if (globals.shm)
+        wl_shm_destroy(globals.shm);
+    if (globals.singlePixel)
+        wp_single_pixel_buffer_manager_v1_destroy(globals.singlePixel);
+    globals = {};
+}
+
+// Everything goes while the display is still there.
+void WaylandOverlay::release()
+{
+    if (!display_)
+        return;
+    dropFrame();
+    painting_ = image_ = nullptr;
+    if (rootRole_)
+        wl_subsurface_destroy(rootRole_);
+    wl_subsurface_destroy(imageRole_);
+    wl_subsurface_destroy(colourRole_);
+    wp_viewport_destroy(imageViewport_);
+    wp_viewport_destroy(colourViewport_);
+    wl_surface_destroy(imageSurface_);
+    wl_surface_destroy(colourSurface_);
+    wl_surface_destroy(rootSurface_);
+    rootRole_ = colourRole_ = imageRole_ = nullptr;
+    colourViewport_ = imageViewport_ = nullptr;
+    rootSurface_ = colourSurface_ = imageSurface_ = nullptr;
+    dropPixels();
+    imageBuffers_.clear();
+    colourBuffers_.clear();
+    blankBuffer_.reset();
+    wl_event_queue_destroy(releases_);
+    releaseGlobals(globals_);
+    wl_display_flush(display_);
+    display_ = nullptr;
+}
+
+// Onto the window's current surface, if it has one, with nothing shown;
+// ours join it with Qt's next commit.
+void WaylandOverlay::attach()
+{
+    if (!display_ || rootRole_ || !window_)
+        return;
+    auto* parent = static_cast<wl_surface*>(QGuiApplication::platformNativeInterface()->nativeResourceForWindow("surface", window_));
+    if (!parent)
+        return;
+    rootRole_ = wl_subcompositor_get_subsurface(globals_.subcompositor, rootSurface_, parent);
+    wl_subsurface_set_desync(rootRole_);
+    synchronised_ = false;
+    empty();
+    if (globals_.singlePixel) {
+        attachPixel(rootSurface_, qRgba(0, 0, 0, 0));
+    } else {
+        // Never written again, so never waited for.
+        if (!blankBuffer_)
+            blankBuffer_ = Buffer::make(globals_.shm, releases_, QSize(1, 1), false);
+        wl_surface_attach(rootSurface_, blankBuffer_ ? blankBuffer_->buffer : nullptr, 0, 0);
+    }
+    wl_surface_damage(rootSurface_, 0, 0, 1, 1);
+    wl_surface_commit(rootSurface_);
+    dropPixels();
+    wl_display_flush(display_);
+}
+
+// Qt's surface is going or gone with the window's visibility: ours leave
+// it and wait for the next.
+void WaylandOverlay::detach()
+{
+    if (!rootRole_)
+        return;
+    dropFrame();
+    wl_subsurface_destroy(rootRole_);
+    rootRole_ = nullptr;
+    sent_.colour = QColor();
+}
+
+// No colour, no image, once the root commits.
+void WaylandOverlay::empty()
+{
+    wl_surface_attach(imageSurface_, nullptr, 0, 0);
+    wl_surface_commit(imageSurface_);
+    wl_surface_attach(colourSurface_, nullptr, 0, 0);
+    wl_surface_commit(colourSurface_);
+    sent_.image = nullptr;
+    sent_.colour = QColor();
+}
+
+void WaylandOverlay::setColour(const QRect& area, const QColor& colour)
+{
+    area_ = area;
+    colour_ = colour.toRgb();
+}
+
+QImage& WaylandOverlay::imageToPaint(const QSize& logicalSize)
+{
+    const qreal ratio = window_ ? window_->devicePixelRatio() : 1;
+    const QSize pixels = (QSizeF(logicalSize) * ratio).toSize();
+    painting_ = display_ && !pixels.isEmpty() ? freeBuffer(imageBuffers_, pixels, image_) : nullptr;
+    QImage& image = painting_ ? painting_->image : nowhere_;
+    if (painting_)
+        painting_->logicalSize = logicalSize;
+    else
+        image = QImage(pixels, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    return image;
+}
+
+void WaylandOverlay::showImage(const QPoint& at)
+{
+    if (painting_)
+        image_ = std::exchange(painting_, nullptr);
+    imageAt_ = at;
+    imageShown_ = image_ != nullptr;
+}
+
+void WaylandOverlay::hideImage() { imageShown_ = false; }
+
+// Qt's content top-left in its surface is the decoration's inner corner;
+// wl_surface coordinates are Qt's logical ones times QT_SCALE_FACTOR (the
+// window's ratio over the platform window's, which is the compositor's
+// buffer scale).
+QRect WaylandOverlay::toSurface(const QRect& logical) const
+{
+    const QPlatformWindow* platform = window_ ? window_->handle() : nullptr;
+    if (!platform)
+        return {};
+    const qreal scale = window_->devicePixelRatio() / platform->devicePixelRatio();
+    const QPoint origin(platform->frameMargins().left(), platform->frameMargins().top());
+    return QRect(origin + (QPointF(logical.topLeft()) * scale).toPoint(), (QSizeF(logical.size()) * scale).toSize());
+}
+
+void WaylandOverlay::commit()
+{
+    if (!rootRole_)
+        return;
+    Q_ASSERT(QThread::currentThread() == QCoreApplication::instance()->thread());
+    if (synchronised_) {
+        // Whatever hide waits in the cache is overtaken by this commit.
+        wl_subsurface_set_desync(rootRole_);
+        synchronised_ = false;
+    }
+    const QRect area = toSurface(area_);
+    const bool coloured = !area.isEmpty() && colour_.isValid();
+
+    // Children first: their state waits for their parent's commit.
+    Buffer* image = coloured && imageShown_ ? image_ : nullptr;
+    if (image) {
+        const QRect at = toSurface(QRect(imageAt_, image->logicalSize)).translated(-area.topLeft());
+        if (at.topLeft() != sent_.imageAt)
+            wl_subsurface_set_position(imageRole_, at.x(), at.y());
+        if (at.size() != sent_.imageSize) {
+            wp_viewport_set_destination(imageViewport_, at.width(), at.height());
+            setOpaque(compositor_, imageSurface_, at.size());
+        }
+        if (image != sent_.image || at.size() != sent_.imageSize) {
+            wl_surface_attach(imageSurface_, image->buffer, 0, 0);
+            wl_surface_damage(imageSurface_, 0, 0, at.width(), at.height());
+            image->busy = true;
+            wl_surface_commit(imageSurface_);
+        }
+        sent_.imageAt = at.topLeft();
+        sent_.imageSize = at.size();
+        sent_.image = image;
+    } else if (sent_.image) {
+        wl_surface_attach(imageSurface_, nullptr, 0, 0);
+        wl_surface_commit(imageSurface_);
+        sent_.image = nullptr;
+    }
+
+    dropFrame();
+    if (coloured) {
+        if (area.topLeft() != sent_.colourAt)
+            wl_subsurface_set_position(colourRole_, area.x(), area.y());
+        const bool resized = area.size() != sent_.colourSize;
+        if (resized) {
+            wp_viewport_set_destination(colourViewport_, area.width(), area.height());
+            setOpaque(compositor_, colourSurface_, area.size());
+        }
+        if (resized || colour_ != sent_.colour) {
+            attachColour(colour_);
+            wl_surface_damage(colourSurface_, 0, 0, area.width(), area.height());
+        }
+        // On the colour, which is on screen where anything of ours is.
+        static constexpr wl_callback_listener kListener{&WaylandOverlay::frameDone};
+        frame_ = wl_surface_frame(colourSurface_);
+        wl_callback_add_listener(frame_, &kListener, this);
+        sent_.colourAt = area.topLeft();
+        sent_.colourSize = area.size();
+        sent_.colour = colour_;
+    } else if (sent_.colour.isValid()) {
+        wl_surface_attach(colourSurface_, nullptr, 0, 0);
+        sent_.colour = QColor();
+    }
+    wl_surface_commit(colourSurface_);
+    wl_surface_commit(rootSurface_);
+    dropPixels();
+    wl_display_flush(display_);
+}
+
+// A single-pixel buffer holds its colour in the compositor: ours may go as
+// soon as the commit that applies it is sent (not before: the compositor
+// drops a destroyed buffer from state not yet applied). Its 8 bits a
+// channel are what Qt paints the label's background with.
+void WaylandOverlay::attachPixel(wl_surface* surface, QRgb colour)
+{
+    constexpr uint32_t kWiden = 0x01010101; // 8 bits to 32: 0xff to 0xffffffff
+    wl_buffer* pixel = wp_single_pixel_buffer_manager_v1_create_u32_rgba_buffer(
+        globals_.singlePixel, qRed(colour) * kWiden, qGreen(colour) * kWiden, qBlue(colour) * kWiden, qAlpha(colour) * kWiden);
+    wl_surface_attach(surface, pixel, 0, 0);
+    pixels_.push_back(pixel);
+}
+
+void WaylandOverlay::dropPixels()
+{
+    for (wl_buffer* pixel : pixels_)
+        wl_buffer_destroy(pixel);
+    pixels_.clear();
+}
+
+// A shm pixel stays ours until the compositor gives it back.
+void WaylandOverlay::attachColour(const QColor& colour)
+{
+    if (globals_.singlePixel) {
+        attachPixel(colourSurface_, colour.rgba());
+        return;
+    }
+    Buffer* pixel = freeBuffer(colourBuffers_, QSize(1, 1), nullptr);
+    if (!pixel)
+        return;
+    pixel->image.fill(colour);
+    pixel->busy = true;
+    wl_surface_attach(colourSurface_, pixel->buffer, 0, 0);
+}
+
+// One the compositor is done with, of that size, neither kept for showing
+// again nor the last it was given; buffers of another size go once free.
+WaylandOverlay::Buffer* WaylandOverlay::freeBuffer(Pool& pool, const QSize& pixels, const Buffer* kept)
+{
+    // The releases read since; they wake nobody as they come.
+    wl_display_dispatch_queue_pending(display_, releases_);
+    const auto free = [&](const auto& b) { return !b->busy && b.get() != kept && b.get() != sent_.image; };
+    std::erase_if(pool, [&](const auto& b) { return b->image.size() != pixels && free(b); });
+    const auto found = std::find_if(pool.begin(), pool.end(), [&](const auto& b) { return b->image.size() == pixels && free(b); });
+    if (found != pool.end())
+        return found->get();
+    auto made = Buffer::make(globals_.shm, releases_, pixels);
+    if (!made)
+        return nullptr;
+    pool.push_back(std::move(made));
+    return pool.back().get();
+}
+
+void WaylandOverlay::hideWithWindowsNextCommit()
+{
+    if (!rootRole_)
+        return;
+    if (!synchronised_) {
+        wl_subsurface_set_sync(rootRole_);
+        synchronised_ = true;
+    }
+    empty();
+    wl_surface_commit(rootSurface_);
+    dropFrame();
+    wl_display_flush(display_);
+}
+
+void WaylandOverlay::dropFrame()
+{
+    if (frame_)
+        wl_callback_destroy(frame_);
+    frame_ = nullptr;
+    frameDue_ = false;
+}
+
+// Events on the default queue are dispatched wherever Qt reads it, inside
+// its own waits too (Qt 6.4's backing store waits so for a free buffer):
+// the caller hears of the frame from the event loop.
+void WaylandOverlay::frameDone(void* data, wl_callback* callback, uint32_t)
+{
+    auto* self = static_cast<WaylandOverlay*>(data);
+    Q_ASSERT(QThread::currentThread() == QCoreApplication::instance()->thread());
+    wl_callback_destroy(callback);
+    self->frame_ = nullptr;
+    self->frameDue_ = true;
+    QMetaObject::invokeMethod(self->watcher_.get(), [self] {
+        if (!std::exchange(self->frameDue_, false))
+            return;
+        if (self->onFrame)
+            self->onFrame();
+    }, Qt::QueuedConnection);
+}
+
+} // namespace rt
