@@ -4,8 +4,11 @@
 // frame drew nothing) it delivers at once: the next frame is then reckoned
 // from the last one by the refresh rate. A window asked for a frame that
 // does not come for a second is seen by nobody (on a workspace not shown,
-// say, where Qt may still call it exposed) until the frame comes.
+// say, where Qt may still call it exposed) until the frame comes. While the
+// program's own surfaces show the window's content (the fill), Qt commits
+// nothing and their frame callbacks tell the frames instead.
 
+#include "runtime/wayland_fill.h"
 #include "runtime/window_frames.h"
 
 #include <QEvent>
@@ -39,12 +42,65 @@ public:
             return;
         asked_ = true;
         askedAt_ = steady_clock::now();
-        window_.requestUpdate();
+        ask();
         if (!silence_.isActive())
             silence_.start(kSilence);
     }
 
+    std::unique_ptr<WindowFill> fill(QWidget& surface) override
+    {
+        auto overlay = WaylandOverlay::create(window_);
+        if (!overlay)
+            return nullptr;
+        auto fill = std::make_unique<WaylandFill>(std::move(overlay), surface);
+        fill_ = fill.get();
+        fill->onGone = [this] { fill_ = nullptr; };
+        // A frame asked for the other way is asked for again.
+        fill->onShows = [this] {
+            if (asked_)
+                ask();
+        };
+        fill->overlay().onFrame = [this] {
+            if (asked_ && filled())
+                told(steady_clock::now());
+        };
+        return fill;
+    }
+
 private:
+    bool filled() const { return fill_ && fill_->shows(); }
+
+    void ask()
+    {
+        if (!filled()) {
+            window_.requestUpdate();
+            return;
+        }
+        // The fill's next frame callback, after the frame now being made
+        // has committed; if it commits nothing, the next frame is reckoned.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (asked_ && filled() && !fill_->overlay().framePending()) {
+                    asked_ = false;
+                    reckon(steady_clock::now());
+                }
+            },
+            Qt::QueuedConnection);
+    }
+
+    void reckon(steady_clock::time_point now)
+    {
+        reckoned_.start(std::chrono::ceil<std::chrono::milliseconds>(std::max(last_ + period() - now, steady_clock::duration(0))));
+    }
+
+    void told(steady_clock::time_point now)
+    {
+        asked_ = false;
+        setVisible(true);
+        frame(now);
+    }
+
     static constexpr std::chrono::milliseconds kSilence{1000};
 
     // Checked once a second, not at every frame.
@@ -69,16 +125,18 @@ private:
 
     bool eventFilter(QObject*, QEvent* event) override
     {
-        if (event->type() != QEvent::UpdateRequest || !asked_)
+        // While the fill shows the window, Qt's update requests are Qt's.
+        if (event->type() != QEvent::UpdateRequest || !asked_ || filled())
             return false;
-        asked_ = false;
-        setVisible(true);
         const auto now = steady_clock::now();
         const bool atOnce = now - askedAt_ < period() / 4 && now - last_ < period() / 2;
-        if (atOnce)
-            reckoned_.start(std::chrono::ceil<std::chrono::milliseconds>(last_ + period() - now));
-        else
-            frame(now);
+        if (atOnce) {
+            asked_ = false;
+            setVisible(true);
+            reckon(now);
+        } else {
+            told(now);
+        }
         // Qt's own update requests repaint the whole window; so does a
         // decoration or pixel ratio that changed, as Qt asked for then.
         const bool redraw = window_.frameMargins() != margins_ || window_.devicePixelRatio() != ratio_;
@@ -99,6 +157,7 @@ private:
     steady_clock::time_point last_;
     QTimer reckoned_;
     QTimer silence_;
+    WaylandFill* fill_ = nullptr;
     QMargins margins_;
     qreal ratio_;
 };
