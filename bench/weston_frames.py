@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """Counts from outside how many times a client's window changes in each frame
 weston shows: from weston's timeline (weston-debug timeline), the commits of
-the window's surface that carry damage between one repaint of the output and
-the next. A stretch where weston did not repaint at all holds frames that
-showed no change.
+the window's surface and of its sub-surfaces that carry damage between one
+repaint of the output and the next; commits less than 2 ms apart are one
+change (a tree of sub-surfaces commits together). A stretch where weston did
+not repaint at all holds frames that showed no change.
 
     weston_frames.py TIMELINE TITLE_START
 
@@ -15,7 +16,7 @@ import statistics
 import sys
 
 path, title = sys.argv[1], sys.argv[2]
-surface, repaints, commits = None, [], []
+surface, surfaces, repaints, commits = None, set(), [], []
 for line in open(path, encoding="utf-8", errors="replace"):
     try:
         event = json.loads(line)
@@ -23,12 +24,15 @@ for line in open(path, encoding="utf-8", errors="replace"):
         continue
     if event.get("type") == "weston_surface" and f"top-level window '{title}" in event.get("desc", ""):
         surface = event["id"]
+        surfaces.add(surface)
+    if event.get("type") == "weston_surface" and surface is not None and event.get("main_surface") == surface:
+        surfaces.add(event["id"])
     if "T" not in event:
         continue
     at = event["T"][0] + event["T"][1] / 1e9
     if event["N"] == "core_repaint_begin":
         repaints.append(at)
-    elif event["N"] == "core_commit_damage" and event.get("ws") == surface:
+    elif event["N"] == "core_commit_damage" and event.get("ws") in surfaces and not (commits and at - commits[-1] < 0.002):
         commits.append(at)
 
 if surface is None or len(repaints) < 3:

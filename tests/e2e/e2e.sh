@@ -100,9 +100,9 @@ switches() { cat /proc/"$APP_PID"/task/*/status | awk '/ctxt_switches/ {s += $2}
 # the label's text, within W x H (none where that is 0 x 0); fading. Leaves
 # the second look in NAME.
 vantrel() {
-    look "$1"-before whole
+    look "$1"-before whole ${SURFACE_END:-}
     sleep 1
-    look "$1" whole
+    look "$1" whole ${SURFACE_END:-}
     local ground
     read -r w h <<<"$(value "$1" not_ground)"
     ground=$(value "$1" ground)
@@ -266,6 +266,15 @@ check "Wayland: one commit in each frame weston shows" paced commits_per_frame 3
 check "Wayland: after weston stood still, one commit a frame again" after_stall
 check "Wayland: each commit repaints what changed, no more" small_commits
 check "Wayland: every option off, it idles between squares" idles_hidden
+choose alt+o
+choose alt+s Down
+# The surface ends where Qt's decoration begins, at the window's right and
+# bottom; weston's pointer, which screenshots show, goes onto its panel.
+SURFACE_END=$(view "xdg_toplevel, PID $APP_PID, " opaque: | cut -d' ' -f3-4)
+xdotool mousemove --sync 0 0
+check "Wayland: Vantrel, one colour over the whole surface but the label's text" vantrel vantrel 337 81
+check "Wayland: Vantrel, one change in each frame weston shows" paced commits_per_frame 3
+check "Wayland: Confettii again: the last fade colour stays, new squares on it" back_to_confettii
 check "Wayland: Qt's decoration shows the title" wait_for 5 reads 1280 "$SY" 0 0 "Brisora.*by: Eolafie Quenwick.*Click Mouse to end"
 check "Wayland: the key a ends it with status 0" key_ends a
 start_app LANG=C LC_ALL=C

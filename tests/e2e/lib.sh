@@ -119,7 +119,7 @@ start_menu_service() {
 
 # choose KEYS [DOWN...]: KEYS open a menu; Return chooses the item so many
 # steps down, and the menu closes.
-choose() { xdotool key "$1"; wait_for 5 popup >/dev/null && xdotool key "${@:2}" Return; wait_for 5 no_popup; }
+choose() { xdotool key "$1"; wait_for 5 popup >/dev/null || return 1; xdotool key "${@:2}" Return; wait_for 5 no_popup; }
 # Every option off, from the keyboard: the label goes.
 options_off() { for downs in "" Down "Down Down"; do choose alt+o $downs; done; }
 # A process's CPU time, utime + stime in clock ticks; the name in brackets

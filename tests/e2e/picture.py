@@ -1,9 +1,10 @@
 # What a screenshot (PPM) of the drawing surface shows, as "key value" lines.
 #
-# picture.py FILE SURFACE_X SURFACE_Y SCALE [whole]. The painters reach 9650
-# x 6750 twips from the surface's corner, 15 twips to a logical pixel, SCALE
-# device pixels to a logical one; with "whole", also what is not the ground
-# colour on the whole surface, to the screen's far edges.
+# picture.py FILE SURFACE_X SURFACE_Y SCALE [whole [END_X END_Y]]. The
+# painters reach 9650 x 6750 twips from the surface's corner, 15 twips to a
+# logical pixel, SCALE device pixels to a logical one; with "whole", also
+# what is not the ground colour on the whole surface, to the screen's far
+# edges or to END_X END_Y (past its last pixel).
 import sys
 from collections import Counter
 
@@ -50,11 +51,13 @@ print('colours', sum(outside[c] >= 9 * scale * scale for c in PURE if c != groun
 print('red_per_100000', 100000 * red[1, True] // inside, 100000 * red[0, True] // (w * h - inside))
 
 # Over the whole surface, the box around whatever is not the ground colour.
-ground_row = ground * (width - sx)
+whole = sys.argv[5:6] == ['whole']
+end_x, end_y = map(int, sys.argv[6:8]) if len(sys.argv) > 7 else (width, int(height))
+ground_row = ground * (end_x - sx)
 odd = []
-for y in range(sy, int(height) if sys.argv[5:] == ['whole'] else sy):
-    row = pixels[3 * (y * width + sx):3 * (y + 1) * width]
+for y in range(sy, end_y if whole else sy):
+    row = pixels[3 * (y * width + sx):3 * (y * width + end_x)]
     if row != ground_row:
-        xs = [x for x in range(width - sx) if row[3 * x:3 * x + 3] != ground]
+        xs = [x for x in range(end_x - sx) if row[3 * x:3 * x + 3] != ground]
         odd.append((xs[0], xs[-1], y))
 print('not_ground', (odd and max(o[1] for o in odd) - min(o[0] for o in odd) + 1) or 0, (odd and odd[-1][2] - odd[0][2] + 1) or 0)
