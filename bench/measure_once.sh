@@ -81,7 +81,7 @@ fi
 # that weston still answers.
 unseen() { view 'panel for output' >/dev/null && [[ -z $(view "xdg_toplevel, PID $APP_PID, ") ]]; }
 case $MODE in
-vantrel) choose alt+s Down || choose alt+s Down || { echo "the menu did not open" >&2; exit 1; } ;;
+vantrel) choose alt+s Down || { echo "the menu did not open" >&2; exit 1; } ;;
 hidden) options_off ;;
 minimised) xdotool windowminimize --sync "$WID" ;;
 unseen)

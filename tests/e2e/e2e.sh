@@ -24,8 +24,7 @@ value() { awk -v key="$2" '$1 == key {$1 = ""; print substr($0, 2)}' "$E2E_TMP/$
 # below the bar.
 menu_reads() {
     local w h x read=0
-    xdotool key "$1"
-    wait_for 5 popup >/dev/null && read -r w h x SY < <(popup) || { echo "  no menu opened"; return 1; }
+    opens "$1" && read -r w h x SY < <(popup) || { echo "  no menu opened"; return 1; }
     read -r SX _ < <(client_origin)
     wait_for 5 reads "$w" "$h" "$x" "$SY" "${@:2}" || { read=1; echo "  read: $READ"; }
     xdotool key Escape

@@ -117,9 +117,13 @@ start_menu_service() {
     wait_for 10 grep -qs ready "$E2E_TMP/menu"
 }
 
+# opens KEYS: KEYS open a menu, pressed once more if the first press was
+# lost (a window just shown, on a loaded machine, may not have the keyboard
+# yet).
+opens() { local i; for i in 1 2; do xdotool key "$1"; wait_for 5 popup >/dev/null && return; done; return 1; }
 # choose KEYS [DOWN...]: KEYS open a menu; Return chooses the item so many
 # steps down, and the menu closes.
-choose() { xdotool key "$1"; wait_for 5 popup >/dev/null || return 1; xdotool key "${@:2}" Return; wait_for 5 no_popup; }
+choose() { opens "$1" || return 1; xdotool key "${@:2}" Return; wait_for 5 no_popup; }
 # Every option off, from the keyboard: the label goes.
 options_off() { for downs in "" Down "Down Down"; do choose alt+o $downs; done; }
 # A process's CPU time, utime + stime in clock ticks; the name in brackets
