@@ -212,9 +212,11 @@ void Window::updateSeen()
     const bool seen = exposed_ && (!frames_ || frames_->visible());
     if (seen == seen_)
         return;
-    seen_ = seen;
+    // Caught up while still unseen, so that the label moves once, not at
+    // every tick on the way.
     if (paced_)
         paced_->setSeen(seen);
+    seen_ = seen;
     if (seen)
         for (const auto& catchUp : catchUps_)
             catchUp();

@@ -7,8 +7,8 @@
 #include "runtime/window_fill.h"
 
 #include <QMetaObject>
-#include <functional>
 #include <QObject>
+#include <functional>
 #include <memory>
 
 class QScreen;
