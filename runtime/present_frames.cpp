@@ -106,10 +106,14 @@ private:
 
 std::unique_ptr<WindowFrames> presentFrames(QWindow& window)
 {
-    // The display Qt opened, or none: then no frames.
+    // The display of DISPLAY, which is Qt's unless it was told another
+    // (-display): then the window is not there, and no frames.
     xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
     const xcb_query_extension_reply_t* present = xcb_connection_has_error(connection) ? nullptr : xcb_get_extension_data(connection, &xcb_present_id);
-    if (!present || !present->present) {
+    auto* attributes = present && present->present ? xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, static_cast<xcb_window_t>(window.winId())), nullptr) : nullptr;
+    const bool there = attributes != nullptr;
+    std::free(attributes);
+    if (!there) {
         xcb_disconnect(connection);
         return nullptr;
     }
