@@ -8,6 +8,7 @@
 #include "runtime/window_frames.h"
 #include "runtime/x11_fill.h"
 
+#include <QGuiApplication>
 #include <QSocketNotifier>
 #include <QWindow>
 #include <algorithm>
@@ -15,6 +16,8 @@
 #include <cstdlib>
 #include <xcb/present.h>
 #include <xcb/xcb.h>
+// Last: its macros would rename Qt's words.
+#include <X11/Xlib.h>
 
 namespace rt {
 
@@ -106,9 +109,12 @@ private:
 
 std::unique_ptr<WindowFrames> presentFrames(QWindow& window)
 {
-    // The display of DISPLAY, which is Qt's unless it was told another
-    // (-display): then the window is not there, and no frames.
-    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    // The display Qt opened, by its name (it may have been told one with
+    // -display): a window of the same id on DISPLAY's would be another
+    // client's. Where Qt tells no name, DISPLAY's, and the window must be
+    // there.
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* connection = xcb_connect(x11 && x11->display() ? XDisplayString(x11->display()) : nullptr, nullptr);
     const xcb_query_extension_reply_t* present = xcb_connection_has_error(connection) ? nullptr : xcb_get_extension_data(connection, &xcb_present_id);
     auto* attributes = present && present->present ? xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, static_cast<xcb_window_t>(window.winId())), nullptr) : nullptr;
     const bool there = attributes != nullptr;
