@@ -71,6 +71,22 @@ void LabelWidget::renderText(qreal ratio)
     p.setPen(fore_);
     p.setFont(drawnFont_);
     p.drawStaticText(textOrigin_, drawnText_);
+    p.end();
+    // The glyphs' inked pixels, rounded out to logical ones: the only part
+    // blended over the background at each frame, and the only part the
+    // window system takes as an image.
+    int left = textImage_.width(), right = -1, top = textImage_.height(), bottom = -1;
+    for (int y = 0; y < textImage_.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(textImage_.constScanLine(y));
+        for (int x = 0; x < textImage_.width(); ++x)
+            if (qAlpha(line[x]) != 0) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    }
+    inked_ = right < 0 ? QRect() : QRectF(QPointF(left, top) / ratio, QPointF(right + 1, bottom + 1) / ratio).toAlignedRect();
 }
 
 void LabelWidget::drawOn(QPainter& p)
@@ -79,16 +95,17 @@ void LabelWidget::drawOn(QPainter& p)
     // The device painted on, also where the widget's painting is redirected
     // (rendered into an image of its own ratio).
     const qreal ratio = p.paintEngine()->paintDevice()->devicePixelRatioF();
-    if (textImage_.isNull() || textImage_.devicePixelRatio() != ratio)
-        renderText(ratio);
     // Only where the text is: the rest of the image is clear.
-    const QRect text = textBounds();
-    p.drawImage(text, textImage_, QRectF(QPointF(text.topLeft()) * ratio, QSizeF(text.size()) * ratio));
+    const QRect text = textBounds(ratio);
+    if (!text.isEmpty())
+        p.drawImage(text, textImage_, QRectF(QPointF(text.topLeft()) * ratio, QSizeF(text.size()) * ratio));
 }
 
-QRect LabelWidget::textBounds() const
+QRect LabelWidget::textBounds(qreal ratio)
 {
-    return QRectF(textOrigin_, drawnText_.size()).toAlignedRect() & rect();
+    if (textImage_.isNull() || textImage_.devicePixelRatio() != ratio)
+        renderText(ratio);
+    return inked_;
 }
 
 void LabelWidget::paintEvent(QPaintEvent*)

@@ -28,8 +28,9 @@ public:
     QFont fontFor(const QString& text) const;
     // Paints the label, its rectangle at the painter's origin.
     void drawOn(QPainter& painter);
-    // Where the text stands in the label; the rest is its background.
-    QRect textBounds() const;
+    // Where the text has pixels in the label, painted at `ratio`; the rest
+    // is its background.
+    QRect textBounds(qreal ratio);
     QColor background() const { return back_; }
 
 protected:
@@ -53,6 +54,7 @@ private:
     // The text in `fore_` on a clear ground; null when it is to be made
     // again.
     QImage textImage_;
+    QRect inked_;
 };
 
 } // namespace rt

@@ -53,7 +53,7 @@ void WaylandFill::present()
     const auto labels = surface_.findChildren<LabelWidget*>(Qt::FindDirectChildrenOnly);
     LabelWidget* label = labels.isEmpty() || !labels.front()->isVisible() ? nullptr : labels.front();
     // On a background of the colour itself, only the text needs a picture.
-    const QRect part = !label ? QRect() : label->background().rgb() == colour_.rgb() ? label->textBounds() : label->rect();
+    const QRect part = !label ? QRect() : label->background().rgb() == colour_.rgb() ? label->textBounds(label->devicePixelRatioF()) : label->rect();
     const QRect shown = label ? part.translated(origin + label->pos()) & area : QRect();
     if (shown.isEmpty()) {
         overlay_->hideImage();

@@ -57,7 +57,7 @@ public:
         xcb_set_clip_rectangles(connection_, XCB_CLIP_ORDERING_UNSORTED, gc_, 0, 0, 1, &clip);
         QRegion area(all);
         const auto labels = surface_.findChildren<LabelWidget*>(Qt::FindDirectChildrenOnly);
-        for (const LabelWidget* label : labels)
+        for (LabelWidget* label : labels)
             if (label->isVisible())
                 area -= pixelOf(label->background()) == pixel_ ? textOf(*label, origin, ratio) : box(*label, origin, ratio);
         fillRegion(area, pixel_);
@@ -83,9 +83,9 @@ private:
     static QRect device(const QRect& r, int ratio) { return QRect(r.topLeft() * ratio, r.size() * ratio); }
     // A label's box and its text's, in the window's device pixels.
     static QRect box(const LabelWidget& label, QPoint origin, int ratio) { return device(label.geometry().translated(origin), ratio); }
-    static QRect textOf(const LabelWidget& label, QPoint origin, int ratio)
+    static QRect textOf(LabelWidget& label, QPoint origin, int ratio)
     {
-        return device(label.textBounds().translated(origin + label.pos()), ratio);
+        return device(label.textBounds(ratio).translated(origin + label.pos()), ratio);
     }
 
     static xcb_rectangle_t rectangle(const QRect& r)
@@ -109,7 +109,7 @@ private:
     // (logical, in the window).
     void put(LabelWidget& label, QPoint at, int ratio)
     {
-        const QRect text = label.textBounds();
+        const QRect text = label.textBounds(ratio);
         if (text.isEmpty())
             return;
         if (picture_.size() != text.size() * ratio) {
