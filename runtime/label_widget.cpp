@@ -86,7 +86,10 @@ void LabelWidget::renderText(qreal ratio)
                 bottom = std::max(bottom, y);
             }
     }
-    inked_ = right < 0 ? QRect() : QRectF(QPointF(left, top) / ratio, QPointF(right + 1, bottom + 1) / ratio).toAlignedRect();
+    // (At a fractional ratio the image's last device pixel may round out
+    // past the label: not drawn, as Qt clips the label there.)
+    inked_ = right < 0 ? QRect()
+                       : QRectF(QPointF(left, top) / ratio, QPointF(right + 1, bottom + 1) / ratio).toAlignedRect() & rect();
 }
 
 void LabelWidget::drawOn(QPainter& p)
