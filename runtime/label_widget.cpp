@@ -1,5 +1,7 @@
 #include "runtime/label_widget.h"
 
+#include "runtime/label_accessible.h"
+
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPaintEngine>
@@ -9,9 +11,10 @@
 
 namespace rt {
 
-LabelWidget::LabelWidget(QWidget* parent) : QWidget(parent)
+LabelWidget::LabelWidget(QWidget* parent) : QWidget(parent), announcer_(this)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    exposeLabels();
 }
 
 void LabelWidget::setText(const QString& text)
@@ -21,6 +24,7 @@ void LabelWidget::setText(const QString& text)
     text_ = text;
     layOut();
     update();
+    announcer_.changed();
 }
 
 void LabelWidget::setColours(const QColor& back, const QColor& fore)

@@ -6,6 +6,8 @@
 // frame, the text about once a second, and glyphs as large as these are
 // rasterised from their outlines each time they are drawn.
 
+#include "runtime/label_accessible.h"
+
 #include <QColor>
 #include <QFont>
 #include <QImage>
@@ -55,6 +57,7 @@ private:
     // again.
     QImage textImage_;
     QRect inked_;
+    CaptionAnnouncer announcer_;
 };
 
 } // namespace rt
