@@ -40,7 +40,7 @@ Form1::Form1(rt::Services& services)
 void Form1::start()
 {
     Form_Load();
-    form.showMaximized();
+    form.showMaximized(sys.desktop);
     form.pace(sys.timers);
 }
 

@@ -102,7 +102,11 @@ int main(int argc, char** argv)
     // Manual drive: no timer fires by itself, so each tick is one call.
     rt::TimerHub timers(clock, rt::TimerHub::Drive::Manual);
     rt::LocaleText text;
-    rt::Services services{clock, random, timers, text, [] {}};
+    // The colour at start is not what this measures.
+    struct : rt::Desktop {
+        bool prefersDark() override { return false; }
+    } desktop;
+    rt::Services services{clock, random, timers, text, desktop, [] {}};
     Form1 form(services);
     form.start();
     settle(1000);

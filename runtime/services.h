@@ -1,9 +1,10 @@
 #pragma once
 // What the handlers get from the runtime besides the window's controls:
 // the clock, the random generator, the timers, the locale's texts, and the
-// end of the program.
+// end of the program; and what the desktop says, for the window's start.
 
 #include "runtime/clock.h"
+#include "runtime/desktop.h"
 #include "runtime/locale_text.h"
 #include "runtime/random.h"
 #include "runtime/timers.h"
@@ -18,6 +19,7 @@ struct Services {
     Random& random;
     TimerHub& timers;
     const LocaleText& text;
+    Desktop& desktop;
     // Ends the program with status 0; the timers are stopped first.
     std::function<void()> quit;
 

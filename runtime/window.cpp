@@ -1,5 +1,6 @@
 #include "runtime/window.h"
 
+#include "runtime/desktop.h"
 #include "runtime/key_text.h"
 #include "runtime/surface_widget.h"
 #include "runtime/timers.h"
@@ -34,6 +35,12 @@ std::int16_t shiftCode(Qt::KeyboardModifiers modifiers)
     return static_cast<std::int16_t>((modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
                                      (modifiers & Qt::AltModifier ? 4 : 0));
 }
+
+// The start colour on a dark desktop, for Qt's light grey: dark enough not
+// to glare at night, and light enough that every pure colour stands out on
+// it. Black and blue squares are the hardest; this grey is within a hair of
+// the one whose lesser contrast with the two is the greatest (1.6 : 1 each).
+constexpr Colour kDarkStart = rgb(48, 48, 48);
 
 } // namespace
 
@@ -159,8 +166,10 @@ Colour Window::backColor() const
     return surface_->backColor();
 }
 
-void Window::showMaximized()
+void Window::showMaximized(Desktop& desktop)
 {
+    if (desktop.prefersDark())
+        surface_->setBackColor(kDarkStart);
     // The size for when the user restores the window: the client area as
     // defined, below the menu bar.
     frame_->resize(surface_->width(), surface_->height() + frame_->menuBar()->sizeHint().height());

@@ -14,6 +14,7 @@ class QMainWindow;
 
 namespace rt {
 
+class Desktop;
 class SurfaceWidget;
 class TimerHub;
 class WindowFill;
@@ -38,7 +39,8 @@ public:
     void setBackColor(Colour colour);
     Colour backColor() const;
 
-    void showMaximized();
+    // Shown in the colour the desktop's preference asks for.
+    void showMaximized(Desktop& desktop);
     // From now on the window's frames drive the timers (where the window
     // system has a frame clock), and what the handlers change is shown
     // after their frame timers' ticks, in one paint.

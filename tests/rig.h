@@ -140,10 +140,16 @@ public:
     rt::MersenneRandom fallback{12345};
 };
 
+// A desktop that prefers dark or nothing, as told before the window starts.
+struct Desktop final : rt::Desktop {
+    bool prefersDark() override { return dark; }
+    bool dark = false;
+};
+
 struct Rig {
     explicit Rig(const QDateTime& start = QDateTime(QDate(2026, 12, 7), QTime(10, 20, 30)), const QLocale& locale = QLocale::c())
         : clock(start), timers(clock, rt::TimerHub::Drive::Manual), text(locale),
-          services{clock, random, timers, text, [this] { ++ends; }}, form(std::make_unique<Form1>(services))
+          services{clock, random, timers, text, desktop, [this] { ++ends; }}, form(std::make_unique<Form1>(services))
     {
         form->start();
         if (!QTest::qWaitForWindowExposed(form->form.widget()))
@@ -168,6 +174,7 @@ struct Rig {
     ScriptedRandom random;
     rt::TimerHub timers;
     rt::LocaleText text;
+    Desktop desktop;
     int ends = 0;
     rt::Services services;
     std::unique_ptr<Form1> form;

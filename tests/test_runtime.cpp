@@ -3,8 +3,10 @@
 #include "rig.h"
 #include "runtime/clock.h"
 #include "runtime/random.h"
+#include "runtime/settings_portal.h"
 #include "runtime/timers.h"
 
+#include <QDBusVariant>
 #include <QtTest>
 #include <ctime>
 #include <set>
@@ -270,6 +272,29 @@ private slots:
         const QDateTime shown(wall.date(), wall.time(), QTimeZone::utc());
         QVERIFY2(shown.isValid() && std::abs(shown.msecsTo(utc.addSecs(aheadMinutes * 60))) < 1000,
                  qPrintable(shown.toString(Qt::ISODate)));
+    }
+
+    // The settings portal's answer for the colour scheme, as it comes in a
+    // reply: Read wraps the value in two variants, ReadOne in one.
+    void portalPreference_data()
+    {
+        const auto in = [](const QVariant& v) { return QVariant::fromValue(QDBusVariant(v)); };
+        QTest::addColumn<QVariantList>("reply");
+        QTest::addColumn<bool>("dark");
+        QTest::newRow("dark, from Read") << QVariantList{in(in(1u))} << true;
+        QTest::newRow("dark, from ReadOne") << QVariantList{in(1u)} << true;
+        QTest::newRow("no preference") << QVariantList{in(in(0u))} << false;
+        QTest::newRow("light") << QVariantList{in(in(2u))} << false;
+        QTest::newRow("a value from a later scheme") << QVariantList{in(in(3u))} << false;
+        QTest::newRow("not a number") << QVariantList{in(in(QStringLiteral("1")))} << false;
+        QTest::newRow("nothing") << QVariantList{} << false;
+    }
+
+    void portalPreference()
+    {
+        QFETCH(QVariantList, reply);
+        QFETCH(bool, dark);
+        QCOMPARE(rt::SettingsPortal::saysDark(reply), dark);
     }
 };
 

@@ -103,6 +103,33 @@ private slots:
         QCOMPARE(parts[part], shown);
     }
 
+    // The window's colour at start, on a light and on a dark desktop: where
+    // nothing has been drawn yet, and where the label stood and has left.
+    void startColour_data()
+    {
+        QTest::addColumn<bool>("dark");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("no preference") << false << "239 239 239, left behind 239 239 239";
+        QTest::newRow("dark") << true << "48 48 48, left behind 48 48 48";
+    }
+
+    void startColour()
+    {
+        QFETCH(bool, dark);
+        QFETCH(QString, shown);
+        test::Rig rig;
+        rig.desktop.dark = dark;
+        rig.form = std::make_unique<Form1>(rig.services);
+        rig.form->start();
+        QVERIFY(QTest::qWaitForWindowExposed(rig.form->form.widget()));
+        rig.advance(100ms);
+        const auto rgb = [&](QPoint at) {
+            const rt::Colour c = rig.shownAt(at);
+            return QStringLiteral("%1 %2 %3").arg(rt::redOf(c)).arg(rt::greenOf(c)).arg(rt::blueOf(c));
+        };
+        QCOMPARE(rgb({630, 440}) + ", left behind " + rgb({145, 230}), shown);
+    }
+
     // Each timer alone: nothing just before its first period ends, its
     // handler's traces right at it.
     void timersDriveTheirHandlers_data()
