@@ -12,7 +12,10 @@ PACKAGE_PACKAGES=(git)
 # vblanks (libxcb-damage0-dev, for bench/vblank_paints), runs the program in
 # weston (nested in Xvfb) too, and beside a private session bus with a global
 # menu service on it (dbus-daemon, python3-dbus, python3-gi) as a desktop's.
+# A screen reader's view is read from a private accessibility bus
+# (at-spi2-core, python3-pyatspi), beside a stand-in settings portal.
 # The package test checks the package with lintian, runs its autopkgtest and
 # finds its manual page with man.
 TEST_PACKAGES=(libxcb-damage0-dev xvfb xauth openbox weston xdotool x11-utils imagemagick strace binutils tesseract-ocr
-    desktop-file-utils appstream groff-base python3 lintian autopkgtest man-db dbus-daemon python3-dbus python3-gi)
+    desktop-file-utils appstream groff-base python3 lintian autopkgtest man-db dbus-daemon python3-dbus python3-gi
+    at-spi2-core python3-pyatspi)
