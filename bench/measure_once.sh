@@ -6,9 +6,10 @@
 # For SECONDS after a second to settle, on a screen of WIDTHxHEIGHT
 # (1920x1080 unless told) with Qt's scale factor SCALE (1 unless told), in
 # Xvfb under openbox unless said otherwise:
-#   program  brisora, MODE confettii, vantrel, hidden (every option off) or
-#            minimised: its CPU and the X server's, its peak and final
-#            resident memory;
+#   program  brisora, MODE confettii, vantrel, hidden (every option off),
+#            minimised, or a11y-bus (Confettii on a session bus with the
+#            accessibility bus running, no screen reader on it): its CPU
+#            and the X server's, its peak and final resident memory;
 #   wayland  the same, as a native client of a weston nested in Xvfb, weston
 #            and Xvfb apart: MODE confettii, vantrel or unseen (minimised
 #            from Qt's window decoration);
@@ -67,6 +68,7 @@ fill)
     wait_for 20 sh -c "xdotool search --onlyvisible --name '^server fill$' >'$E2E_TMP/wid' 2>/dev/null" || { echo "no window" >&2; exit 1; }
     WID=$(head -n1 "$E2E_TMP/wid") ;;
 *)
+    [[ $MODE == a11y-bus ]] && { start_session_bus >&2 || exit 1; }
     start_app LANG=C LC_ALL=C >&2 || exit 1 ;;
 esac
 if [[ -z $WID && ! -v WAYLAND_DISPLAY ]]; then

@@ -8,7 +8,8 @@
 # BENCH_BUILD). Then, RUNS times, one after the other so that the machine's
 # drift touches all alike: brisora in each effect, with every option off and
 # minimised, in Xvfb 1920x1080 under openbox, and in each effect at
-# 3840x2160 with a scale factor of 2; under a weston nested in Xvfb at
+# 3840x2160 with a scale factor of 2; in Confettii on a desktop's session
+# bus with the accessibility bus running and no screen reader; under a weston nested in Xvfb at
 # 1920x1080, in each effect and minimised from its window decoration (and
 # BASELINE, another build of brisora, the same ways, when given);
 # bench/server_fill, the least X client that has the X server fill the
@@ -44,7 +45,7 @@ both() {
     [[ -z $BASELINE ]] || measure "baseline-$1" "$2" "$BASELINE" "$3" "$SECS" "${@:4}"
 }
 for run in $(seq "$RUNS"); do
-    for mode in confettii vantrel hidden minimised; do
+    for mode in confettii vantrel hidden minimised a11y-bus; do
         both "$mode" program "$mode"
     done
     for mode in confettii vantrel; do

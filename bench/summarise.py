@@ -87,7 +87,7 @@ def ticks(trace, name):
 
 
 results = {}
-for mode in ("confettii", "vantrel", "hidden", "minimised"):
+for mode in ("confettii", "vantrel", "hidden", "minimised", "a11y-bus"):
     runs = load(f"brisora-{mode}")
     row = {"program_cpu_percent": med(cpu(r) for r in runs.values()),
            "x_server_cpu_percent": med(cpu(r, "x") for r in runs.values())}
@@ -98,7 +98,9 @@ for mode in ("confettii", "vantrel", "hidden", "minimised"):
     if baseline:
         row["baseline_cpu_percent"] = med(cpu(r) for r in baseline.values())
         row["cpu_to_baseline"] = paired(runs, baseline)
-    results[mode] = row | costs(runs, baseline)
+    if mode == "a11y-bus":
+        row["cpu_to_confettii"] = paired(runs, load("brisora-confettii"))
+    results[mode.replace("-", "_")] = row | costs(runs, baseline)
 
 # At four times the pixels with a scale factor of 2, and under weston.
 for name in ("confettii-3840x2160", "vantrel-3840x2160", "wayland-confettii", "wayland-vantrel", "wayland-unseen"):

@@ -7,24 +7,13 @@
 source "$(dirname "$0")/lib.sh" "$1"
 HERE=$(dirname "$0")
 
-# A private session bus with the accessibility bus launched from it, on as
-# a screen reader turns it on.
-start_session_bus() {
-    rm -f "$E2E_TMP/bus"
-    dbus-daemon --session --nofork --print-address=1 >"$E2E_TMP/bus" 2>/dev/null &
-    BUS_PID=$!
-    wait_for 10 test -s "$E2E_TMP/bus" || return 1
-    export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$E2E_TMP/bus")
-    dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.freedesktop.DBus.Properties.Set \
-        string:org.a11y.Status string:IsEnabled variant:boolean:true >/dev/null
-}
 probe() { /usr/bin/python3 "$HERE/a11y.py" "$APP_PID" "$@"; }
 menus_read() {
     [[ $(probe tree | grep ^menu) == "menu Screen Saver: Confettii+ Vantrel-
 menu Options: Show Date+ Show Time+ Show Day+" ]]
 }
 label_reads_time() { probe tree | grep -E '^label [0-9]{2}:[0-9]{2}:[0-9]{2} showing$' >/dev/null; }
-label_hidden() { probe tree | grep -x 'label .* hidden' >/dev/null; }
+label_is() { probe tree | grep -x "label .* $1" >/dev/null; }
 
 # portal MODE: the stand-in settings portal answers so (none: no portal).
 portal() {
@@ -73,7 +62,7 @@ reads_label() {
 }
 
 start_x 1280x800
-start_session_bus || { fail "a session bus with the accessibility bus"; finish; }
+start_session_bus reader || { fail "a session bus with the accessibility bus"; finish; }
 check "no portal: today's light grey" starts_in none "239 239 239"
 check "a dark preference: dark grey" starts_in dark "48 48 48"
 check "a light preference: light grey" starts_in light "239 239 239"
@@ -82,7 +71,9 @@ portal none
 check "C: the label read as the time on screen, then as the date, each change told once" reads_label C %H:%M:%S "%-d %b %Y"
 check "the menus and their marks" menus_read
 options_off
-check "every option off: the label is not showing" label_hidden
+check "every option off: the label is not showing" label_is hidden
+choose alt+o
+check "Show Date on again: the label is showing" label_is showing
 xdotool key q
 ends_with 0
 check "German: the label read as the time on screen, then as the date" reads_label de_DE.UTF-8 %H:%M:%S %d.%m.%y
@@ -90,7 +81,7 @@ check "German: the label read as the time on screen, then as the date" reads_lab
 # The same tree from a native client of weston: Qt's bridge to the bus is
 # the toolkit's, whatever the window system.
 start_weston
-start_session_bus
+start_session_bus reader
 start_app LANG=C
 check "Wayland: the label read as the time" wait_for 10 label_reads_time
 check "Wayland: the menus and their marks" menus_read

@@ -117,6 +117,20 @@ start_menu_service() {
     wait_for 10 grep -qs ready "$E2E_TMP/menu"
 }
 
+# start_session_bus [reader]: a private session bus, exported, and the
+# accessibility bus launched from it as a desktop's session does; on, as a
+# screen reader turns it on, where told.
+start_session_bus() {
+    rm -f "$E2E_TMP/bus"
+    dbus-daemon --session --nofork --print-address=1 >"$E2E_TMP/bus" 2>/dev/null &
+    BUS_PID=$!
+    wait_for 10 test -s "$E2E_TMP/bus" || return 1
+    export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$E2E_TMP/bus")
+    dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress >/dev/null || return 1
+    [[ ${1:-} != reader ]] || dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
+        org.freedesktop.DBus.Properties.Set string:org.a11y.Status string:IsEnabled variant:boolean:true >/dev/null
+}
+
 # opens KEYS: KEYS open a menu, pressed once more if the first press was
 # lost (a window just shown, on a loaded machine, may not have the keyboard
 # yet).
