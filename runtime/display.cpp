@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <mutex>
 #include <utility>
+#include <wayland-client.h>
+#include <xcb/xcb.h>
 
 #ifdef __SANITIZE_ADDRESS__
 #include <sanitizer/lsan_interface.h>
@@ -27,15 +29,66 @@ bool waylandPluginInstalled()
     return !QPluginLoader(QStringLiteral("platforms/qwayland-generic")).fileName().isEmpty();
 }
 
-// What is missing, for each kind of display the user's choice of platform
+// The kinds of display the user's choice of platforms ("name:options;...")
 // lets Qt try (without a choice, Qt tries Wayland and then X).
-QString noDisplayLine()
+struct Tried {
+    bool wayland = false;
+    bool x = false;
+};
+
+Tried tried()
+{
+    const QString platforms = qEnvironmentVariable("QT_QPA_PLATFORM");
+    if (platforms.isEmpty())
+        return {true, true};
+    Tried tried;
+    for (const QString& platform : platforms.split(QLatin1Char(';'))) {
+        const QString name = platform.section(QLatin1Char(':'), 0, 0);
+        tried.wayland |= name.startsWith(QLatin1String("wayland"));
+        tried.x |= name == QLatin1String("xcb");
+    }
+    return tried;
+}
+
+bool waylandAnswers()
+{
+    wl_display* display = wl_display_connect(nullptr);
+    if (display)
+        wl_display_disconnect(display);
+    return display != nullptr;
+}
+
+bool xAnswers()
+{
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    const bool answers = !xcb_connection_has_error(connection);
+    xcb_disconnect(connection);
+    return answers;
+}
+
+// Qt failed for want of a display when it tried one at least and none it
+// tried is there: named, answering, and for Wayland with Qt's plugin. Where
+// one is there, or Qt tried none, the cause is another.
+bool displayMissing()
+{
+    const auto [triesWayland, triesX] = tried();
+    const bool wayland = triesWayland && !qEnvironmentVariable("WAYLAND_DISPLAY").isEmpty() && waylandPluginInstalled() && waylandAnswers();
+    const bool x = triesX && !qEnvironmentVariable("DISPLAY").isEmpty() && xAnswers();
+    return (triesWayland || triesX) && !wayland && !x;
+}
+
+QString platformNote()
 {
     const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM");
+    return platform.isEmpty() ? QString() : " (QT_QPA_PLATFORM=" + platform + ")";
+}
+
+// What is missing, for each kind of display Qt tried.
+QString noDisplayLine()
+{
     const QString wayland = qEnvironmentVariable("WAYLAND_DISPLAY");
     const QString x = qEnvironmentVariable("DISPLAY");
-    const bool triesWayland = platform.isEmpty() || platform.contains(QLatin1String("wayland"));
-    const bool triesX = platform.isEmpty() || platform.contains(QLatin1String("xcb"));
+    const auto [triesWayland, triesX] = tried();
     QStringList missing;
     if (triesWayland && triesX && wayland.isEmpty() && x.isEmpty()) {
         missing << "neither WAYLAND_DISPLAY nor DISPLAY is set";
@@ -50,9 +103,16 @@ QString noDisplayLine()
     QString line = "brisora: cannot open a display";
     if (!missing.isEmpty())
         line += ": " + missing.join("; ");
-    if (!platform.isEmpty())
-        line += " (QT_QPA_PLATFORM=" + platform + ")";
-    return line;
+    return line + platformNote();
+}
+
+// Any other failure: the program's line, then Qt's own, which say why.
+QString cannotStartLines(const QString& fatal)
+{
+    QStringList lines{"brisora: cannot start" + platformNote() + ":"};
+    for (const QByteArray& line : held)
+        lines << QString::fromLocal8Bit(line);
+    return (lines << fatal.trimmed()).join(QLatin1Char('\n'));
 }
 
 // Qt gives one of these warnings when the connection to the display breaks,
@@ -79,14 +139,17 @@ bool displayLost(QtMsgType type, const QString& text)
     std::_Exit(1);
 }
 
-// Without a display Qt reports in several lines and aborts.
-void heldBack(QtMsgType type, const QMessageLogContext&, const QString& text)
+// Qt reports a failed start in several lines and aborts. Without a display
+// they say less plainly what the one line says; for any other cause they are
+// the reason.
+void heldBack(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
+    const QString line = qFormatLogMessage(type, context, text);
     if (type == QtFatalMsg)
-        endWith(noDisplayLine());
+        endWith(displayMissing() ? noDisplayLine() : cannotStartLines(line));
     if (displayLost(type, text))
         endWith("brisora: " + text);
-    held.append(text.toLocal8Bit());
+    held.append(line.toLocal8Bit());
 }
 
 void running(QtMsgType type, const QMessageLogContext& context, const QString& text)

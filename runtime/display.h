@@ -2,7 +2,8 @@
 // The connection to the window system as the user sees it fail: one line on
 // stderr and status 1, whether no display can be opened at start or a
 // Wayland compositor goes away later (a lost X server is Qt's to report,
-// and it does so the same way).
+// and it does so the same way). A start that fails with the display there
+// also ends with status 1, the program's line followed by Qt's reasons.
 
 namespace rt {
 

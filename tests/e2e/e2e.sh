@@ -4,8 +4,8 @@
 # desktop's global menu service), what ends it and what does not, the
 # confetti, the red figure and the Vantrel effect on screen, the same
 # picture at a scale factor of 2, no file written and no socket but the
-# display's, and a display lost or missing. Then as a Wayland client. On
-# both, the label steps once a frame.
+# display's, a display lost or missing, and a start that fails otherwise.
+# Then as a Wayland client. On both, the label steps once a frame.
 #   e2e.sh BRISORA VBLANK_PAINTS
 source "$(dirname "$0")/lib.sh" "$1"
 VBLANK_PAINTS=${2:?path to bench/vblank_paints}
@@ -172,13 +172,21 @@ lost() {
     ends_with 1 && [[ $(wc -l <"$APP_ERR") == 1 ]] && grep -q "$2" "$APP_ERR" || { echo "  stderr: $(cat "$APP_ERR")"; return 1; }
 }
 
-# no_display [VAR=value...] LINE: started with only those of DISPLAY,
-# WAYLAND_DISPLAY and QT_QPA_PLATFORM, the program ends with status 1,
-# nothing on stdout and the one line LINE.
-no_display() {
-    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "${@:1:$#-1}" "$BRISORA_BIN" >"$E2E_TMP/none.out" 2>"$APP_ERR" &
+# start_fails [VAR=value...]: started with only those of DISPLAY,
+# WAYLAND_DISPLAY and QT_QPA_PLATFORM, the program ends with status 1 and
+# nothing on stdout.
+start_fails() {
+    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$@" "$BRISORA_BIN" >"$E2E_TMP/none.out" 2>"$APP_ERR" &
     APP_PID=$!
-    ends_with 1 && [[ $(cat "$APP_ERR") == "${!#}" && ! -s $E2E_TMP/none.out ]] || { echo "  stderr: $(cat "$APP_ERR")"; return 1; }
+    ends_with 1 && [[ ! -s $E2E_TMP/none.out ]]
+}
+# no_display [VAR=value...] LINE: it fails to start with the one line LINE.
+no_display() { start_fails "${@:1:$#-1}" && [[ $(cat "$APP_ERR") == "${!#}" ]] || { echo "  stderr: $(cat "$APP_ERR")"; return 1; }; }
+# cannot_start PLATFORM REASON: it fails to start on that platform, its own
+# line first, then Qt's, which hold REASON.
+cannot_start() {
+    start_fails QT_QPA_PLATFORM="$1" && [[ $(head -n 1 "$APP_ERR") == "brisora: cannot start (QT_QPA_PLATFORM=$1):" ]] &&
+        tail -n +2 "$APP_ERR" | grep -qF "$2" || { echo "  stderr: $(cat "$APP_ERR")"; return 1; }
 }
 
 start_x 1920x1080
@@ -251,6 +259,7 @@ check "no display: neither named" no_display "$NO: neither WAYLAND_DISPLAY nor D
 check "no display: the lost X display named" no_display DISPLAY="$DISPLAY" "$NO: WAYLAND_DISPLAY is not set; cannot open X display $DISPLAY"
 check "no display: the Wayland display named" no_display WAYLAND_DISPLAY=wayland-none "$NO: cannot open Wayland display wayland-none; DISPLAY is not set"
 check "no display: the user's choice of X named" no_display WAYLAND_DISPLAY=wayland-none QT_QPA_PLATFORM=xcb "$NO: DISPLAY is not set (QT_QPA_PLATFORM=xcb)"
+check "a platform Qt has no plugin for: the program's line, then Qt's reason" cannot_start nosuchplatform 'Could not find the Qt platform plugin "nosuchplatform"'
 
 # A native client of weston, which runs no XWayland: its window in weston's
 # scene, titled exactly and maximised below the panel; the title in Qt's

@@ -27,6 +27,16 @@ DEB=$(realpath "${1:-$(tail -n 1 "$E2E_TMP/build.log")}")
 echo "package: $DEB"
 
 check "lintian finds no error or warning" lintian --fail-on error,warning "$DEB"
+# pinned: the package depends on a Qt ABI that the Qt core library installed
+# here provides, its private one where it names one.
+pinned() {
+    local provides pin
+    provides=$(dpkg-query -W -f='${db:Status-Abbrev} ${Provides}\n' 'libqt6core6*' | sed -n 's/^ii  //p')
+    pin=$(dpkg-deb -f "$DEB" Depends | grep -oE 'qt6-base-(private-)?abi \(= [^)]+\)')
+    echo "  depends on: ${pin:-no Qt ABI}; Qt's core provides: $provides"
+    [[ -n $pin && ", $provides," == *", $pin,"* && ($pin == qt6-base-private-* || $provides != *qt6-base-private-abi*) ]]
+}
+check "it depends on the very Qt ABI it was built against" pinned
 dpkg-deb -x "$DEB" "$E2E_TMP/root"
 appstreamcli validate-tree --no-net --pedantic "$E2E_TMP/root" >"$E2E_TMP/valid"
 desktop-file-validate "$E2E_TMP/root/usr/share/applications/brisora.desktop" >>"$E2E_TMP/valid"
