@@ -117,16 +117,19 @@ QString cannotStartLines(const QString& fatal)
 
 // Qt gives one of these warnings when the connection to the display breaks,
 // then exits by itself. Wayland: with status 1 on Qt 6.4, 255 on Qt 6.8, and
-// at times after the same warning from a second thread; Qt 6.8 told to
-// reconnect does not exit. X11: when Xlib is the first to notice, it adds
-// lines of its own.
+// at times after the same warning from a second thread. Told to reconnect
+// (QT_WAYLAND_RECONNECT, which some desktop sessions set), Qt 6.8 goes on
+// after the same warning and crashes in its reconnection, a least widgets
+// program too, and the program's own surfaces on the old connection would
+// be left behind: it ends there all the same. X11: when Xlib is the first
+// to notice, it adds lines of its own.
 bool displayLost(QtMsgType type, const QString& text)
 {
     if (type != QtWarningMsg)
         return false;
     if (text.startsWith(QLatin1String("The X11 connection broke")))
         return true;
-    return text.startsWith(QLatin1String("The Wayland connection ")) && !qEnvironmentVariableIsSet("QT_WAYLAND_RECONNECT");
+    return text.startsWith(QLatin1String("The Wayland connection "));
 }
 
 // The first caller ends the program; any other thread waits here for that.

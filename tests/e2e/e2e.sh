@@ -164,12 +164,18 @@ press_outside() {
     xdotool mouseup 1
 }
 
-# lost SERVER_PID PATTERN: the display server killed under the program ends
-# it with status 1 and one line on stderr, which matches.
+# lost SERVER_PID PATTERN [VAR=value...] [-- AGAIN]: the display server
+# killed under the program (started with those) ends it with status 1 and
+# one line on stderr, which matches; AGAIN, if given, starts the server
+# anew at once.
 lost() {
-    start_app ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0
-    kill -9 "$1"
-    ends_with 1 && [[ $(wc -l <"$APP_ERR") == 1 ]] && grep -q "$2" "$APP_ERR" || { echo "  stderr: $(cat "$APP_ERR")"; return 1; }
+    local server=$1 pattern=$2 env=()
+    shift 2
+    while (($#)) && [[ $1 != -- ]]; do env+=("$1"); shift; done
+    start_app ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0 "${env[@]}"
+    kill -9 "$server"
+    [[ -z ${2:-} ]] || { wait "$server" 2>/dev/null; "$2"; }
+    ends_with 1 && [[ $(wc -l <"$APP_ERR") == 1 ]] && grep -q "$pattern" "$APP_ERR" || { echo "  stderr: $(cat "$APP_ERR")"; return 1; }
 }
 
 # start_fails [VAR=value...]: started with only those of DISPLAY,
@@ -288,4 +294,9 @@ check "Wayland: the key a ends it with status 0" key_ends a
 start_app LANG=C LC_ALL=C
 check "Wayland: a press outside the label ends it at once with status 0" press_outside $((SX + 1000)) $((SY + 600))
 check "Wayland: a lost compositor ends it with status 1 and one line, the program's" lost "$WM_PID" "^brisora: The Wayland connection "
+# Told to reconnect, Qt 6.8 would go on and crash: it ends all the same,
+# also with the compositor back at once on the same socket.
+start_weston
+check "Wayland, told to reconnect: a compositor killed and started again ends it with status 1 and one line" \
+    lost "$WM_PID" "^brisora: The Wayland connection " QT_WAYLAND_RECONNECT=1 -- weston_again
 finish

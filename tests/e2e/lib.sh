@@ -67,8 +67,7 @@ start_weston() {
     local size=${1:-1280x800}
     WESTON_W=${size%x*} WESTON_H=${size#*x}
     start_x "$size" bare
-    weston --backend=x11-backend.so --use-pixman --width="$WESTON_W" --height="$WESTON_H" --socket=wayland-e2e --debug >"$E2E_TMP/weston.log" 2>&1 &
-    WM_PID=$!
+    weston_again
     export WAYLAND_DISPLAY=wayland-e2e XDG_SESSION_TYPE=wayland
     unset QT_QPA_PLATFORM
     # Qt's Wayland client and Mesa's EGL leave allocations at exit that
@@ -83,6 +82,12 @@ start_weston() {
     # Qt tells weston which part is opaque: all but its decoration.
     client_origin() { view "xdg_toplevel, PID $APP_PID, " opaque: | cut -d' ' -f1-2; }
     popup() { view 'role xdg_popup' | awk '{print $3 - $1, $4 - $2, $1, $2}'; }
+}
+# weston_again: weston on the X server, its socket wayland-e2e (once more
+# after it went, as a desktop session restarts its compositor).
+weston_again() {
+    weston --backend=x11-backend.so --use-pixman --width="$WESTON_W" --height="$WESTON_H" --socket=wayland-e2e --debug >>"$E2E_TMP/weston.log" 2>&1 &
+    WM_PID=$!
 }
 # view PATTERN [WHAT]: X1 Y1 X2 Y2 of the first view that weston's scene
 # graph describes so: where it is (position:) or its opaque part (opaque:).
