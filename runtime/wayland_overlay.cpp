@@ -26,63 +26,12 @@
 #include <QThread>
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <qpa/qplatformnativeinterface.h>
 #include <qpa/qplatformwindow.h>
-#include <sys/mman.h>
-#include <unistd.h>
 #include <utility>
 #include <wayland-client.h>
 
 namespace rt {
-
-// A wl_shm buffer and our mapping of its memory: XRGB8888 as QImage's
-// RGB32, or ARGB8888 as ARGB32_Premultiplied.
-struct WaylandOverlay::Buffer {
-    static std::unique_ptr<Buffer> make(wl_shm* shm, wl_event_queue* queue, const QSize& pixels, bool opaque = true)
-    {
-        const int stride = pixels.width() * 4;
-        const size_t bytes = size_t(stride) * size_t(pixels.height());
-        const int fd = memfd_create("brisora-overlay", MFD_CLOEXEC);
-        if (fd < 0)
-            return nullptr;
-        void* memory = ftruncate(fd, off_t(bytes)) == 0 ? mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0) : MAP_FAILED;
-        if (memory == MAP_FAILED) {
-            close(fd);
-            return nullptr;
-        }
-        auto buffer = std::make_unique<Buffer>();
-        buffer->memory = memory;
-        buffer->bytes = bytes;
-        buffer->image = QImage(static_cast<uchar*>(memory), pixels.width(), pixels.height(), stride,
-                               opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
-        wl_shm_pool* pool = wl_shm_create_pool(shm, fd, int32_t(bytes));
-        buffer->buffer = wl_shm_pool_create_buffer(pool, 0, pixels.width(), pixels.height(), stride,
-                                                   opaque ? WL_SHM_FORMAT_XRGB8888 : WL_SHM_FORMAT_ARGB8888);
-        // The buffer keeps the pool's memory; neither the pool nor the file
-        // is needed again.
-        wl_shm_pool_destroy(pool);
-        close(fd);
-        // The compositor reads a buffer it was given until it gives it back.
-        static constexpr wl_buffer_listener kReleased{[](void* data, wl_buffer*) { static_cast<Buffer*>(data)->busy = false; }};
-        wl_buffer_add_listener(buffer->buffer, &kReleased, buffer.get());
-        wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(buffer->buffer), queue);
-        return buffer;
-    }
-
-    ~Buffer()
-    {
-        wl_buffer_destroy(buffer);
-        munmap(memory, bytes);
-    }
-
-    wl_buffer* buffer = nullptr;
-    void* memory = nullptr;
-    size_t bytes = 0;
-    QImage image;
-    QSize logicalSize;
-    bool busy = false;
-};
 
 // The window's surface comes and goes with its visibility; the display goes
 // with the application.
@@ -108,13 +57,6 @@ private:
 
 namespace {
 
-template <typename T>
-void bindIfNamed(wl_registry* registry, uint32_t name, const char* interface, const wl_interface& wanted, T*& proxy)
-{
-    if (!proxy && std::strcmp(interface, wanted.name) == 0)
-        proxy = static_cast<T*>(wl_registry_bind(registry, name, &wanted, 1));
-}
-
 void setOpaque(wl_compositor* compositor, wl_surface* surface, const QSize& size)
 {
     wl_region* region = wl_compositor_create_region(compositor);
@@ -135,50 +77,21 @@ std::unique_ptr<WaylandOverlay> WaylandOverlay::create(QWindow& window)
     if (!display || !compositor || !native->nativeResourceForWindow("surface", &window))
         return nullptr;
 
-    // The globals, from a registry on a queue of our own: one wait for the
-    // compositor at start, and nothing of Qt's dispatched inside it.
-    Globals globals;
-    wl_event_queue* queue = wl_display_create_queue(display);
-    auto* wrapper = static_cast<wl_display*>(wl_proxy_create_wrapper(display));
-    wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(wrapper), queue);
-    wl_registry* registry = wl_display_get_registry(wrapper);
-    static constexpr wl_registry_listener kListener{
-        [](void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t) {
-            auto& g = *static_cast<Globals*>(data);
-            bindIfNamed(registry, name, interface, wl_subcompositor_interface, g.subcompositor);
-            bindIfNamed(registry, name, interface, wp_viewporter_interface, g.viewporter);
-            bindIfNamed(registry, name, interface, wl_shm_interface, g.shm);
-            bindIfNamed(registry, name, interface, wp_single_pixel_buffer_manager_v1_interface, g.singlePixel);
-        },
-        [](void*, wl_registry*, uint32_t) {},
-    };
-    wl_registry_add_listener(registry, &kListener, &globals);
-    const bool answered = wl_display_roundtrip_queue(display, queue) >= 0;
-    wl_registry_destroy(registry);
-    wl_proxy_wrapper_destroy(wrapper);
-    // What we bound moves to the default queue, which Qt dispatches; the
-    // objects made from it inherit that queue.
-    for (void* proxy : {static_cast<void*>(globals.subcompositor), static_cast<void*>(globals.viewporter),
-                        static_cast<void*>(globals.shm), static_cast<void*>(globals.singlePixel)}) {
-        if (proxy)
-            wl_proxy_set_queue(static_cast<wl_proxy*>(proxy), nullptr);
-    }
-    wl_event_queue_destroy(queue);
-
-    if (!answered || !globals.subcompositor || !globals.viewporter || !globals.shm) {
-        releaseGlobals(globals);
+    WaylandGlobals globals;
+    if (!globals.bind(display))
         return nullptr;
-    }
     return std::unique_ptr<WaylandOverlay>(new WaylandOverlay(window, display, compositor, globals));
 }
 
-WaylandOverlay::WaylandOverlay(QWindow& window, wl_display* display, wl_compositor* compositor, const Globals& globals)
+WaylandOverlay::WaylandOverlay(QWindow& window, wl_display* display, wl_compositor* compositor, const WaylandGlobals& globals)
     : window_(&window), watcher_(std::make_unique<Watcher>(*this)), display_(display), compositor_(compositor), globals_(globals)
 {
     // The compositor gives buffers back at every frame: those events wait
     // on a queue of our own, looked at when a buffer is wanted, instead of
     // waking the GUI thread (and Qt's reading thread again) each time.
     releases_ = wl_display_create_queue(display_);
+    colourBuffers_.emplace(display_, globals_.shm, releases_);
+    imageBuffers_.emplace(display_, globals_.shm, releases_);
     rootSurface_ = wl_compositor_create_surface(compositor_);
     colourSurface_ = wl_compositor_create_surface(compositor_);
     imageSurface_ = wl_compositor_create_surface(compositor_);
@@ -205,19 +118,6 @@ WaylandOverlay::~WaylandOverlay()
     release();
 }
 
-void WaylandOverlay::releaseGlobals(Globals& globals)
-{
-    if (globals.subcompositor)
-        wl_subcompositor_destroy(globals.subcompositor);
-    if (globals.viewporter)
-        wp_viewporter_destroy(globals.viewporter);
-    if (globals.shm)
-        wl_shm_destroy(globals.shm);
-    if (globals.singlePixel)
-        wp_single_pixel_buffer_manager_v1_destroy(globals.singlePixel);
-    globals = {};
-}
-
 // Everything goes while the display is still there.
 void WaylandOverlay::release()
 {
@@ -238,11 +138,11 @@ void WaylandOverlay::release()
     colourViewport_ = imageViewport_ = nullptr;
     rootSurface_ = colourSurface_ = imageSurface_ = nullptr;
     dropPixels();
-    imageBuffers_.clear();
-    colourBuffers_.clear();
+    imageBuffers_.reset();
+    colourBuffers_.reset();
     blankBuffer_.reset();
     wl_event_queue_destroy(releases_);
-    releaseGlobals(globals_);
+    globals_.release();
     wl_display_flush(display_);
     display_ = nullptr;
 }
@@ -265,7 +165,7 @@ void WaylandOverlay::attach()
     } else {
         // Never written again, so never waited for.
         if (!blankBuffer_)
-            blankBuffer_ = Buffer::make(globals_.shm, releases_, QSize(1, 1), false);
+            blankBuffer_ = ShmBuffer::make(globals_.shm, releases_, QSize(1, 1), false);
         wl_surface_attach(rootSurface_, blankBuffer_ ? blankBuffer_->buffer : nullptr, 0, 0);
     }
     wl_surface_damage(rootSurface_, 0, 0, 1, 1);
@@ -307,7 +207,7 @@ QImage& WaylandOverlay::imageToPaint(const QSize& logicalSize)
 {
     const qreal ratio = window_ ? window_->devicePixelRatio() : 1;
     const QSize pixels = (QSizeF(logicalSize) * ratio).toSize();
-    painting_ = display_ && !pixels.isEmpty() ? freeBuffer(imageBuffers_, pixels, image_) : nullptr;
+    painting_ = display_ && !pixels.isEmpty() ? imageBuffers_->take(pixels, image_, sent_.image) : nullptr;
     QImage& image = painting_ ? painting_->image : nowhere_;
     if (painting_)
         painting_->logicalSize = logicalSize;
@@ -355,7 +255,7 @@ void WaylandOverlay::commit()
     const bool coloured = !area.isEmpty() && colour_.isValid();
 
     // Children first: their state waits for their parent's commit.
-    Buffer* image = coloured && imageShown_ ? image_ : nullptr;
+    ShmBuffer* image = coloured && imageShown_ ? image_ : nullptr;
     if (image) {
         const QRect at = toSurface(QRect(imageAt_, image->logicalSize)).translated(-area.topLeft());
         if (at.topLeft() != sent_.imageAt)
@@ -436,30 +336,12 @@ void WaylandOverlay::attachColour(const QColor& colour)
         attachPixel(colourSurface_, colour.rgba());
         return;
     }
-    Buffer* pixel = freeBuffer(colourBuffers_, QSize(1, 1), nullptr);
+    ShmBuffer* pixel = colourBuffers_->take(QSize(1, 1), nullptr, nullptr);
     if (!pixel)
         return;
     pixel->image.fill(colour);
     pixel->busy = true;
     wl_surface_attach(colourSurface_, pixel->buffer, 0, 0);
-}
-
-// One the compositor is done with, of that size, neither kept for showing
-// again nor the last it was given; buffers of another size go once free.
-WaylandOverlay::Buffer* WaylandOverlay::freeBuffer(Pool& pool, const QSize& pixels, const Buffer* kept)
-{
-    // The releases read since; they wake nobody as they come.
-    wl_display_dispatch_queue_pending(display_, releases_);
-    const auto free = [&](const auto& b) { return !b->busy && b.get() != kept && b.get() != sent_.image; };
-    std::erase_if(pool, [&](const auto& b) { return b->image.size() != pixels && free(b); });
-    const auto found = std::find_if(pool.begin(), pool.end(), [&](const auto& b) { return b->image.size() == pixels && free(b); });
-    if (found != pool.end())
-        return found->get();
-    auto made = Buffer::make(globals_.shm, releases_, pixels);
-    if (!made)
-        return nullptr;
-    pool.push_back(std::move(made));
-    return pool.back().get();
 }
 
 void WaylandOverlay::hideWithWindowsNextCommit()

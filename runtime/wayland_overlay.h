@@ -4,6 +4,9 @@
 // change then costs Qt no repaint of its window, and the compositor no copy
 // of it. Qt's window stays below, untouched, for when Qt paints again.
 
+#include "runtime/wayland_globals.h"
+#include "runtime/wayland_shm.h"
+
 #include <QColor>
 #include <QImage>
 #include <QPoint>
@@ -13,6 +16,7 @@
 #include <QWindow>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 struct wl_buffer;
@@ -20,13 +24,9 @@ struct wl_callback;
 struct wl_compositor;
 struct wl_display;
 struct wl_event_queue;
-struct wl_shm;
-struct wl_subcompositor;
 struct wl_subsurface;
 struct wl_surface;
-struct wp_single_pixel_buffer_manager_v1;
 struct wp_viewport;
-struct wp_viewporter;
 
 namespace rt {
 
@@ -75,26 +75,16 @@ public:
     bool shown() const { return sent_.colour.isValid(); }
 
 private:
-    struct Globals {
-        wl_subcompositor* subcompositor = nullptr;
-        wp_viewporter* viewporter = nullptr;
-        wl_shm* shm = nullptr;
-        wp_single_pixel_buffer_manager_v1* singlePixel = nullptr;
-    };
-    struct Buffer;
     class Watcher;
-    using Pool = std::vector<std::unique_ptr<Buffer>>;
 
-    WaylandOverlay(QWindow& window, wl_display* display, wl_compositor* compositor, const Globals& globals);
+    WaylandOverlay(QWindow& window, wl_display* display, wl_compositor* compositor, const WaylandGlobals& globals);
     void attach();
     void detach();
     void release();
-    static void releaseGlobals(Globals& globals);
     void attachColour(const QColor& colour);
     void attachPixel(wl_surface* surface, QRgb colour);
     void dropPixels();
     void empty();
-    Buffer* freeBuffer(Pool& pool, const QSize& pixels, const Buffer* kept);
     QRect toSurface(const QRect& logical) const;
     void dropFrame();
     static void frameDone(void* data, wl_callback* callback, uint32_t time);
@@ -104,7 +94,7 @@ private:
     // Null once released: the application is going, and the display with it.
     wl_display* display_;
     wl_compositor* compositor_;
-    Globals globals_;
+    WaylandGlobals globals_;
     wl_surface* rootSurface_ = nullptr;
     wl_subsurface* rootRole_ = nullptr; // null while Qt's surface is not there
     wl_surface* colourSurface_ = nullptr;
@@ -113,9 +103,9 @@ private:
     wl_surface* imageSurface_ = nullptr;
     wp_viewport* imageViewport_ = nullptr;
     wl_subsurface* imageRole_ = nullptr;
-    Pool colourBuffers_; // without single-pixel buffers
-    Pool imageBuffers_;
-    std::unique_ptr<Buffer> blankBuffer_; // the root's, without single-pixel buffers
+    std::optional<ShmPool> colourBuffers_; // without single-pixel buffers
+    std::optional<ShmPool> imageBuffers_;
+    std::unique_ptr<ShmBuffer> blankBuffer_; // the root's, without single-pixel buffers
     std::vector<wl_buffer*> pixels_; // single-pixel buffers until the commit is sent
     QImage nowhere_; // painted into when no buffer can be had
     wl_event_queue* releases_ = nullptr;
@@ -126,8 +116,8 @@ private:
     // What was set,
     QRect area_;
     QColor colour_;
-    Buffer* painting_ = nullptr;
-    Buffer* image_ = nullptr;
+    ShmBuffer* painting_ = nullptr;
+    ShmBuffer* image_ = nullptr;
     QPoint imageAt_;
     bool imageShown_ = false;
     // and what the compositor was sent, in wl_surface coordinates; the
@@ -138,7 +128,7 @@ private:
         QColor colour;
         QPoint imageAt; // in the colour's
         QSize imageSize;
-        const Buffer* image = nullptr;
+        const ShmBuffer* image = nullptr;
     } sent_;
 };
 

@@ -69,6 +69,19 @@ small_commits() {
     ((pixels > 0 && pixels <= 342 * 86 + 2000))
 }
 
+# few_buffers: the overlay's shared memory is a few buffers, three at most
+# for the image and for the colour and one for the root, mapped once: the
+# same mappings a second apart.
+few_buffers() {
+    local maps
+    for maps in before after; do
+        grep brisora-overlay "/proc/$APP_PID/maps" | cut -d' ' -f1 >"$E2E_TMP/$maps"
+        [[ $maps == before ]] && sleep 1
+    done
+    echo "  $(wc -l <"$E2E_TMP/after") mappings"
+    cmp -s "$E2E_TMP/before" "$E2E_TMP/after" && (($(wc -l <"$E2E_TMP/after") <= 7)) && [[ -s $E2E_TMP/after ]]
+}
+
 # idles_hidden: with every option off, nothing moves on screen but new
 # squares; the program takes under a third of a core over two seconds
 # (one that spins on frames that draw nothing takes a whole one).
@@ -288,6 +301,7 @@ SURFACE_END=$(view "xdg_toplevel, PID $APP_PID, " opaque: | cut -d' ' -f3-4)
 xdotool mousemove --sync 0 0
 check "Wayland: Vantrel, one colour over the whole surface but the label's text" vantrel vantrel 337 81
 check "Wayland: Vantrel, one change in each frame weston shows" paced commits_per_frame 3
+check "Wayland: Vantrel, the overlay's few buffers mapped once" few_buffers
 check "Wayland: Confettii again: the last fade colour stays, new squares on it" back_to_confettii
 check "Wayland: Qt's decoration shows the title" wait_for 5 reads 1280 "$SY" 0 0 "Brisora.*by: Eolafie Quenwick.*Click Mouse to end"
 check "Wayland: the key a ends it with status 0" key_ends a
