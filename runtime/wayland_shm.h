@@ -46,7 +46,6 @@ public:
     // be shown again) and `shown` (the last it was given); buffers of
     // another size go once free. Null where all are held.
     ShmBuffer* take(const QSize& pixels, const ShmBuffer* kept, const ShmBuffer* shown);
-    std::size_t size() const { return buffers_.size(); }
 
 private:
     wl_display* display_;
