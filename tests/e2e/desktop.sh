@@ -16,6 +16,7 @@ label_reads_time() { probe tree | grep -E '^label [0-9]{2}:[0-9]{2}:[0-9]{2} sho
 label_is() { probe tree | grep -x "label .* $1" >/dev/null; }
 
 # portal MODE: the stand-in settings portal answers so (none: no portal).
+# It runs as MENU_PID, which the harness stops with the X server.
 portal() {
     [[ -n $MENU_PID ]] && kill "$MENU_PID" && wait "$MENU_PID" 2>/dev/null
     MENU_PID=
