@@ -19,3 +19,8 @@ PACKAGE_PACKAGES=(git)
 TEST_PACKAGES=(libxcb-damage0-dev xvfb xauth openbox weston xdotool x11-utils imagemagick strace binutils tesseract-ocr
     desktop-file-utils appstream groff-base python3 lintian autopkgtest man-db dbus-daemon python3-dbus python3-gi
     at-spi2-core python3-pyatspi)
+# The arm64 leg (scripts/test-arm64.sh) cross-builds with Debian's cross
+# compilers against the build dependencies as :arm64 (deps.sh --build-deps
+# --arch arm64) and runs the tests under qemu-user; the benchmarks' X damage
+# library is linked with the tests.
+ARM64_PACKAGES=(crossbuild-essential-arm64 qemu-user libxcb-damage0-dev:arm64)
