@@ -9,28 +9,6 @@
 #   e2e.sh BRISORA VBLANK_PAINTS
 source "$(dirname "$0")/lib.sh" "$1"
 VBLANK_PAINTS=${2:?path to bench/vblank_paints}
-TITLE="Brisora    by: Eolafie Quenwick$(printf '%50s' '')Click  Mouse to end"
-
-# look NAME [whole]: a screenshot, and what picture.py sees on the surface
-# at SX SY.
-look() {
-    screenshot "$E2E_TMP/$1.ppm"
-    python3 "$(dirname "$0")/picture.py" "$E2E_TMP/$1.ppm" "$SX" "$SY" "$SCALE" "${@:2}" >"$E2E_TMP/$1.txt"
-}
-value() { awk -v key="$2" '$1 == key {$1 = ""; print substr($0, 2)}' "$E2E_TMP/$1.txt"; }
-
-# menu_reads KEYS WORD...: KEYS open a menu that reads WORD... (once it is
-# drawn); Escape closes it. The surface (SX SY) starts at the popup's top,
-# below the bar.
-menu_reads() {
-    local w h x read=0
-    opens "$1" && read -r w h x SY < <(popup) || { echo "  no menu opened"; return 1; }
-    read -r SX _ < <(client_origin)
-    wait_for 5 reads "$w" "$h" "$x" "$SY" "${@:2}" || { read=1; echo "  read: $READ"; }
-    xdotool key Escape
-    wait_for 5 no_popup || { echo "  the menu stayed open"; return 1; }
-    ((!read))
-}
 
 # paced COUNT...: the counter's line, "... 0/1/2+ NONE ONE MORE one ...",
 # shows frames that carry the program's paints once, hardly ever twice (at
@@ -106,21 +84,6 @@ asleep() {
     ((after - before <= 8))
 }
 switches() { cat /proc/"$APP_PID"/task/*/status | awk '/ctxt_switches/ {s += $2} END {print s}'; }
-
-# vantrel NAME W H: Vantrel on screen: twice, a second apart, one colour
-# (not the window's grey) all over the surface to the screen's far edges but
-# the label's text, within W x H (none where that is 0 x 0); fading. Leaves
-# the second look in NAME.
-vantrel() {
-    look "$1"-before whole ${SURFACE_END:-}
-    sleep 1
-    look "$1" whole ${SURFACE_END:-}
-    local ground
-    read -r w h <<<"$(value "$1" not_ground)"
-    ground=$(value "$1" ground)
-    echo "  $(value "$1"-before ground) -> $ground, the rest within $w x $h"
-    [[ $ground != "239 239 239" && $ground != $(value "$1"-before ground) ]] && ((w <= $2 && h <= $3 && (w > 0) == ($2 > 0)))
-}
 
 # back_to_confettii: chosen again, the window keeps the last fade colour
 # and new squares come on it.
@@ -212,7 +175,7 @@ start_x 1920x1080
 SCALE=1
 start_menu_service || fail "the global menu service starts"
 start_app LANG=C LC_ALL=C DBUS_SESSION_BUS_ADDRESS=$MENU_BUS || { fail "the window appears"; finish; }
-check "the title is exact, fifty spaces and all" test "$(xprop -id "$WID" -notype _NET_WM_NAME)" = "_NET_WM_NAME = \"$TITLE\""
+check "the title is exact, fifty spaces and all" titled_exactly
 check "the window is maximised" wait_for 10 is_maximised
 check "Alt+S opens the Screen Saver menu in the window, beside a global menu service" menu_reads alt+s Confettii Vantrel
 check "Alt+O opens the Options menu" menu_reads alt+o "Show Date" "Show Time" "Show Day"

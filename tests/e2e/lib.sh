@@ -186,3 +186,43 @@ reads() {
     local pattern
     for pattern in "${@:5}"; do grep -qz -- "$pattern" <<<"$READ" || return 1; done
 }
+
+# The window's title, exactly as it reads.
+TITLE="Brisora    by: Eolafie Quenwick$(printf '%50s' '')Click  Mouse to end"
+titled_exactly() { test "$(xprop -id "$WID" -notype _NET_WM_NAME)" = "_NET_WM_NAME = \"$TITLE\""; }
+
+# look NAME [whole]: a screenshot, and what picture.py sees on the surface
+# at SX SY.
+look() {
+    screenshot "$E2E_TMP/$1.ppm"
+    python3 "$(dirname "${BASH_SOURCE[0]}")/picture.py" "$E2E_TMP/$1.ppm" "$SX" "$SY" "$SCALE" "${@:2}" >"$E2E_TMP/$1.txt"
+}
+value() { awk -v key="$2" '$1 == key {$1 = ""; print substr($0, 2)}' "$E2E_TMP/$1.txt"; }
+
+# menu_reads KEYS WORD...: KEYS open a menu that reads WORD... (once it is
+# drawn); Escape closes it. The surface (SX SY) starts at the popup's top,
+# below the bar.
+menu_reads() {
+    local w h x read=0
+    opens "$1" && read -r w h x SY < <(popup) || { echo "  no menu opened"; return 1; }
+    read -r SX _ < <(client_origin)
+    wait_for 5 reads "$w" "$h" "$x" "$SY" "${@:2}" || { read=1; echo "  read: $READ"; }
+    xdotool key Escape
+    wait_for 5 no_popup || { echo "  the menu stayed open"; return 1; }
+    ((!read))
+}
+
+# vantrel NAME W H: Vantrel on screen: twice, a second apart, one colour
+# (not the window's grey) all over the surface to the screen's far edges but
+# the label's text, within W x H (none where that is 0 x 0); fading. Leaves
+# the second look in NAME.
+vantrel() {
+    look "$1"-before whole ${SURFACE_END:-}
+    sleep 1
+    look "$1" whole ${SURFACE_END:-}
+    local ground
+    read -r w h <<<"$(value "$1" not_ground)"
+    ground=$(value "$1" ground)
+    echo "  $(value "$1"-before ground) -> $ground, the rest within $w x $h"
+    [[ $ground != "239 239 239" && $ground != $(value "$1"-before ground) ]] && ((w <= $2 && h <= $3 && (w > 0) == ($2 > 0)))
+}
