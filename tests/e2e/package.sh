@@ -28,10 +28,11 @@ echo "package: $DEB"
 
 check "lintian finds no error or warning" lintian --fail-on error,warning "$DEB"
 # pinned: the package depends on a Qt ABI that the Qt core library installed
-# here provides, its private one where it names one.
+# here for this machine's architecture provides (another architecture's may
+# be installed beside it), its private one where it names one.
 pinned() {
     local provides pin
-    provides=$(dpkg-query -W -f='${db:Status-Abbrev} ${Provides}\n' 'libqt6core6*' | sed -n 's/^ii  //p')
+    provides=$(dpkg-query -W -f='${db:Status-Abbrev} ${Provides}\n' "libqt6core6*:$(dpkg --print-architecture)" | sed -n 's/^ii  //p')
     pin=$(dpkg-deb -f "$DEB" Depends | grep -oE 'qt6-base-(private-)?abi \(= [^)]+\)')
     echo "  depends on: ${pin:-no Qt ABI}; Qt's core provides: $provides"
     [[ -n $pin && ", $provides," == *", $pin,"* && ($pin == qt6-base-private-* || $provides != *qt6-base-private-abi*) ]]
