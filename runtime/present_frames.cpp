@@ -8,6 +8,7 @@
 #include "runtime/window_frames.h"
 #include "runtime/x11_fill.h"
 
+#include <QAbstractEventDispatcher>
 #include <QGuiApplication>
 #include <QSocketNotifier>
 #include <QWindow>
@@ -40,6 +41,13 @@ public:
         xcb_change_window_attributes(connection_, xid_, XCB_CW_EVENT_MASK, &visibility);
         xcb_flush(connection_);
         QObject::connect(&readable_, &QSocketNotifier::activated, &readable_, [this] { read(); });
+        // A flush, this one's or the fill's, takes in what the server has
+        // sent meanwhile, and the socket then looks quiet to the notifier:
+        // that is read before the event loop next sleeps. Else a vblank
+        // taken in while the timer stood in for stalled frames would stay
+        // unread, and the timer with it.
+        QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &readable_,
+                         [this] { drain(xcb_poll_for_queued_event); });
     }
 
     ~PresentFrames() override { xcb_disconnect(connection_); }
@@ -64,14 +72,21 @@ public:
 private:
     void read()
     {
-        while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
-            handle(event);
-            std::free(event);
-        }
+        drain(xcb_poll_for_event);
         // The server gone: Qt tells on its own connection and ends the
         // program; this one only stops listening.
         if (xcb_connection_has_error(connection_))
             readable_.setEnabled(false);
+    }
+
+    // Each event `next` gives, until none: from the socket or only from
+    // what xcb has taken in already.
+    void drain(xcb_generic_event_t* (*next)(xcb_connection_t*))
+    {
+        while (xcb_generic_event_t* event = next(connection_)) {
+            handle(event);
+            std::free(event);
+        }
     }
 
     void handle(const xcb_generic_event_t* message)
