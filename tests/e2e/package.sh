@@ -53,6 +53,12 @@ dpkg -L brisora >"$E2E_TMP/files"
 icon=$(sed -n 's/^Icon=//p' /usr/share/applications/brisora.desktop)
 check "the desktop entry's icon ($icon) is in the package" grep -q "^/usr/share/icons/.*/$icon\.svg$" "$E2E_TMP/files"
 check "brisora on PATH is the package's" quiet dpkg -S "$(command -v brisora)"
+# The start-at-boot examples: shipped for a user to copy, valid for systemd
+# and the desktops, and nothing put where a session or systemd would start it.
+examples=/usr/share/doc/brisora/examples
+check "the kiosk unit and autostart entry are shipped as valid examples, not enabled" sh -c "
+    desktop-file-validate $examples/brisora-autostart.desktop && test -z \"\$(systemd-analyze verify $examples/brisora-kiosk.service 2>&1)\" &&
+    ! grep -E '/(autostart|systemd)/' '$E2E_TMP/files'"
 # debian/tests as autopkgtest runs them on this machine; the tree it copies
 # needs no more than debian/.
 mkdir "$E2E_TMP/src" && cp -r "$ROOT/debian" "$E2E_TMP/src"
