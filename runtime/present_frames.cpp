@@ -13,6 +13,7 @@
 #include <QSocketNotifier>
 #include <QWindow>
 #include <algorithm>
+#include <cstdio>
 #include <cstdint>
 #include <cstdlib>
 #include <xcb/present.h>
@@ -52,6 +53,8 @@ public:
 
     ~PresentFrames() override { xcb_disconnect(connection_); }
 
+    bool serves() const override { return !lost_ && WindowFrames::serves(); }
+
     void request(int frames) override
     {
         if (!serves())
@@ -73,10 +76,24 @@ private:
     void read()
     {
         drain(xcb_poll_for_event);
-        // The server gone: Qt tells on its own connection and ends the
-        // program; this one only stops listening.
-        if (xcb_connection_has_error(connection_))
-            readable_.setEnabled(false);
+        if (xcb_connection_has_error(connection_) && !lost_)
+            lose();
+    }
+
+    // The connection broke. Where the server is gone Qt tells on its own
+    // connection and ends the program. Where only this one was closed, the
+    // program goes on as on a server without Present: paced by the timer,
+    // painted by Qt (the fill gives up on its own), seen while exposed.
+    void lose()
+    {
+        lost_ = true;
+        readable_.setEnabled(false);
+        xcb_connection_t* qt = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+        std::free(xcb_get_input_focus_reply(qt, xcb_get_input_focus(qt), nullptr));
+        if (!xcb_connection_has_error(qt))
+            std::fprintf(stderr, "brisora: the X server closed the connection the vblanks came on; a timer paces the frames\n");
+        setVisible(true);
+        changed();
     }
 
     // Each event `next` gives, until none: from the socket or only from
@@ -118,6 +135,7 @@ private:
     std::uint32_t serial_ = 0;
     std::uint64_t lastMsc_ = 0;
     bool telling_ = false;
+    bool lost_ = false;
 };
 
 } // namespace

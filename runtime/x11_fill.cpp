@@ -30,9 +30,10 @@ public:
     bool fill(const QColor& colour) override
     {
         // Where a logical pixel is not a whole number of device pixels, the
-        // edges could not meet Qt's exactly.
+        // edges could not meet Qt's exactly; a broken connection shows
+        // nothing.
         const qreal ratio = surface_.devicePixelRatioF();
-        if (ratio != std::round(ratio))
+        if (ratio != std::round(ratio) || xcb_connection_has_error(connection_))
             return false;
         pixel_ = pixelOf(colour);
         filling_ = true;

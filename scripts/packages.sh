@@ -13,13 +13,14 @@ PACKAGE_PACKAGES=(git)
 # weston (nested in Xvfb) too, and beside a private session bus with a global
 # menu service on it (dbus-daemon, python3-dbus, python3-gi) as a desktop's.
 # A screen reader's view is read from a private accessibility bus
-# (at-spi2-core, python3-pyatspi), beside a stand-in settings portal.
+# (at-spi2-core, python3-pyatspi), beside a stand-in settings portal. The
+# program's own X connection is found with xrestop, to be closed.
 # The package test checks the package with lintian, runs its autopkgtest and
 # finds its manual page with man; the kiosk example, which runs cage, with
 # systemd-analyze.
 TEST_PACKAGES=(libxcb-damage0-dev xvfb xauth openbox weston xdotool x11-utils imagemagick strace binutils tesseract-ocr
     desktop-file-utils appstream groff-base python3 lintian autopkgtest man-db dbus-daemon python3-dbus python3-gi
-    at-spi2-core python3-pyatspi systemd cage)
+    at-spi2-core python3-pyatspi xrestop systemd cage)
 # The arm64 leg (scripts/test-arm64.sh) cross-builds with Debian's cross
 # compilers against the build dependencies as :arm64 (deps.sh --build-deps
 # --arch arm64) and runs the tests under qemu-user; the benchmarks' X damage

@@ -34,6 +34,21 @@ commits_per_frame() {
 # takes the window for unexposed too); then one paint a frame again.
 after_stall() { kill -STOP "$1"; sleep 0.5; kill -CONT "$1"; sleep 0.5; paced "${@:2}"; }
 
+# cut_off: the X server closes the program's own connection, the one that
+# owns no window (xrestop names no client for it), as xkill would. It says
+# so in one line and goes on, painted by Qt on the timer.
+cut_off() {
+    local own
+    own=$(xrestop -b -m 1 | awk '/^[0-9]+ - / {unnamed = /<unknown>/} unnamed && $1 == "res_base" && $3 != "0" {print $3}')
+    [[ $own == 0x* && $((own)) != $((WID & ~0x1fffff)) ]] && xkill -id "$own" >/dev/null || return 1
+    look cut1; sleep 0.5; look cut2
+    choose alt+s Down || return 1
+    look cut3 whole; sleep 0.5; look cut4 whole
+    echo "  label at $(value cut1 label) -> $(value cut2 label); Vantrel $(value cut3 ground) -> $(value cut4 ground)"
+    [[ $(value cut1 label) != "$(value cut2 label)" && $(value cut3 ground) != "$(value cut4 ground)" ]] &&
+        (($(grep -c '^brisora: the X server closed the connection the vblanks came on' "$APP_ERR") == 1))
+}
+
 # small_commits: the program's commits under weston repaint what changed:
 # the median commit damages the label's step (342 x 86 pixels, where it was
 # and is) and a few squares, no more (from weston's protocol log).
@@ -205,6 +220,7 @@ choose alt+o
 check "Vantrel: one colour over the whole surface but the label's text" vantrel vantrel 337 81
 check "Vantrel, after the X server stood still: one paint in each vblank interval" after_stall "$XVFB_PID" "$VBLANK_PAINTS" "$WID" 2
 check "Confettii again: the last fade colour stays, new squares on it" back_to_confettii
+check "its own X connection closed: one line, the label moves on, then Vantrel's colour changes" cut_off
 check "the key a ends it with status 0" key_ends a
 
 # A press outside the label, with the program traced: no file opened for
