@@ -1,3 +1,6 @@
+// The timers' deadlines, delivered by the event loop, and their catch-up
+// while unseen; their ticks on the display's frames are timer_frames.cpp's.
+
 #include "runtime/timers.h"
 
 #include <algorithm>
@@ -128,104 +131,10 @@ void TimerHub::setSeen(bool seen)
     rearm();
 }
 
-void TimerHub::followFrames(FrameClock* frames)
+std::optional<nanoseconds> TimerHub::nextDeadline() const
 {
-    if (frames_) {
-        frames_->onFrame = nullptr;
-        frames_->onChange = nullptr;
-    }
-    frames_ = frames;
-    asked_ = false;
-    if (frames_) {
-        frames_->onFrame = [this](int count) { frame(count); };
-        frames_->onChange = [this] { framesChanged(); };
-    }
-    framesChanged();
-}
-
-void TimerHub::frame(int frames)
-{
-    if (stopped_ || !frames_ || !frames_->serves())
-        return;
-    asked_ = false;
-    const nanoseconds now = clock_.steadyNow();
-    // Frames back after the period ran the timers: this one ticks.
-    framesSinceTick_ = onFrames_ ? framesSinceTick_ + frames : framesPerTick_;
-    onFrames_ = true;
-    if (framesSinceTick_ >= framesPerTick_) {
-        framesSinceTick_ = 0;
-        // Never two ticks in one frame, if the period ticked just now.
-        aimFrameTimers(now - lastFrameTick_ >= tickInterval() / 2 ? now : lastFrameTick_ + watchdog());
-    }
-    // Asked first, so that the request goes out with the paint.
-    askForFrame();
-    inFrame_ = true;
-    deliverDue();
-    inFrame_ = false;
-}
-
-void TimerHub::framesChanged()
-{
-    const bool serves = frames_ && frames_->serves();
-    const double rate = frames_ ? frames_->refreshRate() : 0;
-    framesPerTick_ = framesPerTick(rate);
-    // Unknown: a common display.
-    tickInterval_ = nanoseconds(std::llround(1e9 * framesPerTick_ / (rate > 0 ? rate : 60)));
-    if (!serves) {
-        asked_ = false;
-        // The period takes over from the last tick.
-        if (onFrames_) {
-            onFrames_ = false;
-            aimFrameTimers(lastFrameTick_ + kShortestPeriod);
-        }
-    }
-    askForFrame();
-    rearm();
-}
-
-void TimerHub::askForFrame()
-{
-    if (stopped_ || asked_ || !frames_ || !frames_->serves())
-        return;
-    asked_ = true;
-    frames_->request(std::max(1, framesPerTick_ - framesSinceTick_));
-}
-
-void TimerHub::aimFrameTimers(nanoseconds deadline)
-{
-    for (Timer* t : timers_)
-        if (t->followsFrames())
-            t->aim(deadline);
-}
-
-bool TimerHub::frameTimerRuns() const
-{
-    return std::any_of(timers_.begin(), timers_.end(), [](const Timer* t) { return t->enabled_ && t->followsFrames(); });
-}
-
-int TimerHub::framesPerTick(double refreshHz)
-{
-    const double rate = refreshHz > 0 ? refreshHz : 60;
-    // The fewest frames that keep to 80 ticks a second, or one more if
-    // that comes nearer 64.
-    int n = std::max(1, static_cast<int>(std::ceil(rate / 80)));
-    if (rate / n > 64 && std::abs(rate / (n + 1) - 64) < rate / n - 64)
-        ++n;
-    return n;
-}
-
-void TimerHub::advance(ManualClock& clock, nanoseconds by)
-{
-    const nanoseconds target = clock.steadyNow() + by;
-    for (;;) {
-        const Timer* next = earliestEnabled();
-        const std::optional<nanoseconds> at = seen_ ? next ? std::optional(next->nextDeadline()) : std::nullopt : nextWake();
-        if (!at || stopped_ || *at > target)
-            break;
-        clock.advance(*at - clock.steadyNow());
-        deliverDue();
-    }
-    clock.advance(target - clock.steadyNow());
+    const Timer* next = earliestEnabled();
+    return next ? std::optional(next->nextDeadline()) : std::nullopt;
 }
 
 void TimerHub::stopAll()

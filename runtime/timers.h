@@ -46,10 +46,8 @@ public:
     // Delivers one tick to each enabled timer whose deadline has come,
     // earliest deadline first; while unseen, every tick due.
     void deliverDue();
-    // Manual drive: lets time run on a ManualClock to `by` later, delivering
-    // every tick on its deadline on the way (while unseen, waking only when
-    // asked to, as the event loop would).
-    void advance(ManualClock& clock, std::chrono::nanoseconds by);
+    // The earliest deadline of the enabled timers; none when none runs.
+    std::optional<std::chrono::nanoseconds> nextDeadline() const;
 
     // Whether anyone sees the window the handlers draw on. While nobody
     // does, ticks are delivered late, in deadline order, each with the clock

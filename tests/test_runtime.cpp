@@ -107,7 +107,7 @@ private slots:
             else if (step == u"h" || step == u"v")
                 hub.setSeen(step == u"v");
             else if (step[0] == u'+')
-                hub.advance(clock, span);
+                test::advance(hub, clock, span);
             else if (step[0] == u'~')
                 clock.advance(span);
             else if (step[0] == u'j')
