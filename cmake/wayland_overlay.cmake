@@ -1,4 +1,4 @@
-# The Wayland overlay (runtime/wayland_overlay.cpp, with its globals and
+# The Wayland overlay (runtime/wayland_overlay.cpp and wayland_overlay_window.cpp, with its globals and
 # buffers in runtime/wayland_globals.cpp and runtime/wayland_shm.cpp) and
 # what it needs: the client code of the viewporter and single-pixel-buffer protocols, which
 # wayland-scanner makes from the XML that wayland-protocols installs;
@@ -55,7 +55,8 @@ function(brisora_add_wayland_overlay target)
     target_link_libraries(brisora_wayland_glue PUBLIC PkgConfig::WAYLAND_CLIENT)
   endif()
   cmake_path(GET CMAKE_CURRENT_FUNCTION_LIST_DIR PARENT_PATH top)
-  target_sources(${target} PRIVATE "${top}/runtime/wayland_overlay.cpp" "${top}/runtime/wayland_shm.cpp"
+  target_sources(${target} PRIVATE "${top}/runtime/wayland_overlay.cpp" "${top}/runtime/wayland_overlay_window.cpp"
+    "${top}/runtime/wayland_shm.cpp"
     "${top}/runtime/wayland_globals.cpp")
   target_include_directories(${target} PRIVATE "${top}")
   target_link_libraries(${target} PRIVATE brisora_wayland_glue PkgConfig::WAYLAND_CLIENT Qt6::GuiPrivate)

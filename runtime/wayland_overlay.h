@@ -88,6 +88,8 @@ private:
     QRect toSurface(const QRect& logical) const;
     void dropFrame();
     static void frameDone(void* data, wl_callback* callback, uint32_t time);
+    // For queued calls: lives as long as the overlay.
+    QObject* context() const;
 
     QPointer<QWindow> window_;
     std::unique_ptr<Watcher> watcher_;
