@@ -1,6 +1,6 @@
 # The Wayland overlay (runtime/wayland_overlay.cpp and wayland_overlay_window.cpp, with its globals and
 # buffers in runtime/wayland_globals.cpp and runtime/wayland_shm.cpp) and
-# what it needs: the client code of the viewporter and single-pixel-buffer protocols, which
+# what it needs: the client code of the viewporter protocol, which
 # wayland-scanner makes from the XML that wayland-protocols installs;
 # wayland-client; and Qt's platform interfaces, its private headers.
 #   brisora_add_wayland_overlay(TARGET)   builds the overlay into TARGET
@@ -20,8 +20,7 @@ endif()
 
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(WAYLAND_CLIENT REQUIRED IMPORTED_TARGET wayland-client)
-# single-pixel-buffer came with 1.26.
-pkg_check_modules(WAYLAND_PROTOCOLS REQUIRED wayland-protocols>=1.26)
+pkg_check_modules(WAYLAND_PROTOCOLS REQUIRED wayland-protocols)
 pkg_get_variable(_brisora_protocols wayland-protocols pkgdatadir)
 pkg_get_variable(_brisora_scanner wayland-scanner wayland_scanner)
 find_program(WAYLAND_SCANNER NAMES wayland-scanner HINTS "${_brisora_scanner}" REQUIRED)
@@ -36,7 +35,7 @@ function(brisora_add_wayland_overlay target)
   if(NOT TARGET brisora_wayland_glue)
     set(dir "${CMAKE_BINARY_DIR}/wayland-overlay")
     set(glue)
-    foreach(xml stable/viewporter/viewporter.xml staging/single-pixel-buffer/single-pixel-buffer-v1.xml)
+    foreach(xml stable/viewporter/viewporter.xml)
       get_filename_component(name "${xml}" NAME_WE)
       set(header "${dir}/${name}-client-protocol.h")
       set(code "${dir}/${name}-protocol.c")

@@ -1,6 +1,5 @@
 #include "runtime/wayland_globals.h"
 
-#include "single-pixel-buffer-v1-client-protocol.h"
 #include "viewporter-client-protocol.h"
 
 #include <cstring>
@@ -32,7 +31,6 @@ bool WaylandGlobals::bind(wl_display* display)
             bindIfNamed(registry, name, interface, wl_subcompositor_interface, g.subcompositor);
             bindIfNamed(registry, name, interface, wp_viewporter_interface, g.viewporter);
             bindIfNamed(registry, name, interface, wl_shm_interface, g.shm);
-            bindIfNamed(registry, name, interface, wp_single_pixel_buffer_manager_v1_interface, g.singlePixel);
         },
         [](void*, wl_registry*, uint32_t) {},
     };
@@ -40,8 +38,7 @@ bool WaylandGlobals::bind(wl_display* display)
     const bool answered = wl_display_roundtrip_queue(display, queue) >= 0;
     wl_registry_destroy(registry);
     wl_proxy_wrapper_destroy(wrapper);
-    for (void* proxy : {static_cast<void*>(subcompositor), static_cast<void*>(viewporter), static_cast<void*>(shm),
-                        static_cast<void*>(singlePixel)}) {
+    for (void* proxy : {static_cast<void*>(subcompositor), static_cast<void*>(viewporter), static_cast<void*>(shm)}) {
         if (proxy)
             wl_proxy_set_queue(static_cast<wl_proxy*>(proxy), nullptr);
     }
@@ -60,8 +57,6 @@ void WaylandGlobals::release()
         wp_viewporter_destroy(viewporter);
     if (shm)
         wl_shm_destroy(shm);
-    if (singlePixel)
-        wp_single_pixel_buffer_manager_v1_destroy(singlePixel);
     *this = {};
 }
 

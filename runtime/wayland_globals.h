@@ -7,7 +7,6 @@
 struct wl_display;
 struct wl_shm;
 struct wl_subcompositor;
-struct wp_single_pixel_buffer_manager_v1;
 struct wp_viewporter;
 
 namespace rt {
@@ -16,10 +15,9 @@ struct WaylandGlobals {
     wl_subcompositor* subcompositor = nullptr;
     wp_viewporter* viewporter = nullptr;
     wl_shm* shm = nullptr;
-    wp_single_pixel_buffer_manager_v1* singlePixel = nullptr; // not offered by every compositor
 
     // False, with nothing bound, where the compositor did not answer or
-    // lacks one of the first three.
+    // lacks one of them.
     bool bind(wl_display* display);
     void release();
 };

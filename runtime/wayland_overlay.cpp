@@ -1,15 +1,16 @@
 // The overlay's surfaces, each a sub-surface of the one before: a root at
-// Qt's surface's top-left that shows one transparent pixel; the colour, one
-// pixel scaled to the rectangle by a viewport; the image. A sub-surface's
-// place takes effect when its parent's state does, so the root, which never
-// moves, lets our own commits place the colour: only the root waits for a
-// commit of Qt's, to join the window. The root runs free of Qt's commits
-// (desynchronised); the colour and image are synchronised with it, so that
-// the root's commit changes colour, image and places together. And the root
-// keeps its pixel when the rest is off screen: a sub-surface without a
-// buffer leaves the compositor's scene, and weston 10 repaints for a commit
-// only on the outputs the surface is on, so that one mapped again by its own
-// commit would wait for something else to repaint.
+// Qt's surface's top-left that shows one transparent pixel; the colour, the
+// middle pixel of three by three scaled to the rectangle by a viewport; the
+// image. A sub-surface's place takes effect when its parent's state does,
+// so the root, which never moves, lets our own commits place the colour:
+// only the root waits for a commit of Qt's, to join the window. The root
+// runs free of Qt's commits (desynchronised); the colour and image are
+// synchronised with it, so that the root's commit changes colour, image and
+// places together. And the root keeps its pixel when the rest is off
+// screen: a sub-surface without a buffer leaves the compositor's scene, and
+// weston 10 repaints for a commit only on the outputs the surface is on, so
+// that one mapped again by its own commit would wait for something else to
+// repaint.
 //
 // Qt binds its objects on the display's default queue and reads that on the
 // GUI thread; ours are on it too, so their events come on the GUI thread.
@@ -18,7 +19,6 @@
 
 #include "runtime/wayland_overlay.h"
 
-#include "single-pixel-buffer-v1-client-protocol.h"
 #include "viewporter-client-protocol.h"
 
 #include <QCoreApplication>
@@ -161,43 +161,23 @@ void WaylandOverlay::commit()
     }
     wl_surface_commit(colourSurface_);
     wl_surface_commit(rootSurface_);
-    dropPixels();
     wl_display_flush(display_);
 }
 
-// A single-pixel buffer holds its colour in the compositor: ours may go as
-// soon as the commit that applies it is sent (not before: the compositor
-// drops a destroyed buffer from state not yet applied). Its 8 bits a
-// channel are what Qt paints the label's background with.
-void WaylandOverlay::attachPixel(wl_surface* surface, QRgb colour)
-{
-    constexpr uint32_t kWiden = 0x01010101; // 8 bits to 32: 0xff to 0xffffffff
-    wl_buffer* pixel = wp_single_pixel_buffer_manager_v1_create_u32_rgba_buffer(
-        globals_.singlePixel, qRed(colour) * kWiden, qGreen(colour) * kWiden, qBlue(colour) * kWiden, qAlpha(colour) * kWiden);
-    wl_surface_attach(surface, pixel, 0, 0);
-    pixels_.push_back(pixel);
-}
-
-void WaylandOverlay::dropPixels()
-{
-    for (wl_buffer* pixel : pixels_)
-        wl_buffer_destroy(pixel);
-    pixels_.clear();
-}
-
-// A shm pixel stays ours until the compositor gives it back.
+// Three by three pixels of the colour, of which the viewport shows the
+// middle one scaled to the rectangle: a compositor that scales with
+// bilinear filtering and no padding at the buffer's edges (wlroots 0.18's
+// software renderer) blends the edge pixels' colours, here the same one,
+// where from one pixel alone it would fade the rectangle's edges to black.
+// A buffer stays ours until the compositor gives it back.
 void WaylandOverlay::attachColour(const QColor& colour)
 {
-    if (globals_.singlePixel) {
-        attachPixel(colourSurface_, colour.rgba());
+    ShmBuffer* pixels = colourBuffers_->take(QSize(3, 3), nullptr, nullptr);
+    if (!pixels)
         return;
-    }
-    ShmBuffer* pixel = colourBuffers_->take(QSize(1, 1), nullptr, nullptr);
-    if (!pixel)
-        return;
-    pixel->image.fill(colour);
-    pixel->busy = true;
-    wl_surface_attach(colourSurface_, pixel->buffer, 0, 0);
+    pixels->image.fill(colour);
+    pixels->busy = true;
+    wl_surface_attach(colourSurface_, pixels->buffer, 0, 0);
 }
 
 void WaylandOverlay::hideWithWindowsNextCommit()

@@ -17,7 +17,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <vector>
 
 struct wl_buffer;
 struct wl_callback;
@@ -82,8 +81,6 @@ private:
     void detach();
     void release();
     void attachColour(const QColor& colour);
-    void attachPixel(wl_surface* surface, QRgb colour);
-    void dropPixels();
     void empty();
     QRect toSurface(const QRect& logical) const;
     void dropFrame();
@@ -105,10 +102,9 @@ private:
     wl_surface* imageSurface_ = nullptr;
     wp_viewport* imageViewport_ = nullptr;
     wl_subsurface* imageRole_ = nullptr;
-    std::optional<ShmPool> colourBuffers_; // without single-pixel buffers
+    std::optional<ShmPool> colourBuffers_;
     std::optional<ShmPool> imageBuffers_;
-    std::unique_ptr<ShmBuffer> blankBuffer_; // the root's, without single-pixel buffers
-    std::vector<wl_buffer*> pixels_; // single-pixel buffers until the commit is sent
+    std::unique_ptr<ShmBuffer> blankBuffer_; // the root's
     QImage nowhere_; // painted into when no buffer can be had
     wl_event_queue* releases_ = nullptr;
     wl_callback* frame_ = nullptr;

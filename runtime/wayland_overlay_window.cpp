@@ -5,7 +5,6 @@
 
 #include "runtime/wayland_overlay.h"
 
-#include "single-pixel-buffer-v1-client-protocol.h"
 #include "viewporter-client-protocol.h"
 
 #include <QCoreApplication>
@@ -68,6 +67,8 @@ WaylandOverlay::WaylandOverlay(QWindow& window, wl_display* display, wl_composit
     colourSurface_ = wl_compositor_create_surface(compositor_);
     imageSurface_ = wl_compositor_create_surface(compositor_);
     colourViewport_ = wp_viewporter_get_viewport(globals_.viewporter, colourSurface_);
+    // The colour's middle pixel of three by three (see attachColour).
+    wp_viewport_set_source(colourViewport_, wl_fixed_from_int(1), wl_fixed_from_int(1), wl_fixed_from_int(1), wl_fixed_from_int(1));
     imageViewport_ = wp_viewporter_get_viewport(globals_.viewporter, imageSurface_);
     // Clicks go through to Qt's window.
     wl_region* nothing = wl_compositor_create_region(compositor_);
@@ -111,7 +112,6 @@ void WaylandOverlay::release()
     rootRole_ = colourRole_ = imageRole_ = nullptr;
     colourViewport_ = imageViewport_ = nullptr;
     rootSurface_ = colourSurface_ = imageSurface_ = nullptr;
-    dropPixels();
     imageBuffers_.reset();
     colourBuffers_.reset();
     blankBuffer_.reset();
@@ -134,17 +134,12 @@ void WaylandOverlay::attach()
     wl_subsurface_set_desync(rootRole_);
     synchronised_ = false;
     empty();
-    if (globals_.singlePixel) {
-        attachPixel(rootSurface_, qRgba(0, 0, 0, 0));
-    } else {
-        // Never written again, so never waited for.
-        if (!blankBuffer_)
-            blankBuffer_ = ShmBuffer::make(globals_.shm, releases_, QSize(1, 1), false);
-        wl_surface_attach(rootSurface_, blankBuffer_ ? blankBuffer_->buffer : nullptr, 0, 0);
-    }
+    // Never written again, so never waited for.
+    if (!blankBuffer_)
+        blankBuffer_ = ShmBuffer::make(globals_.shm, releases_, QSize(1, 1), false);
+    wl_surface_attach(rootSurface_, blankBuffer_ ? blankBuffer_->buffer : nullptr, 0, 0);
     wl_surface_damage(rootSurface_, 0, 0, 1, 1);
     wl_surface_commit(rootSurface_);
-    dropPixels();
     wl_display_flush(display_);
 }
 
