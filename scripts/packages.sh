@@ -17,10 +17,16 @@ PACKAGE_PACKAGES=(git)
 # program's own X connection is found with xrestop, to be closed.
 # The package test checks the package with lintian, runs its autopkgtest and
 # finds its manual page with man; the kiosk example, which runs cage, with
-# systemd-analyze.
+# systemd-analyze, and the kiosk test runs cage (nested in Xvfb on Debian 12).
 TEST_PACKAGES=(libxcb-damage0-dev xvfb xauth openbox weston xdotool x11-utils imagemagick strace binutils tesseract-ocr
     desktop-file-utils appstream groff-base python3 lintian autopkgtest man-db dbus-daemon python3-dbus python3-gi
     at-spi2-core python3-pyatspi xrestop systemd cage)
+# The kiosk test runs the program under cage and labwc, headless where cage
+# takes a virtual keyboard (Debian 13), seen with grim and keyed with wtype;
+# labwc's pointer is moved aside with wlrctl. Debian 12 has no labwc.
+if [[ $(. /etc/os-release && echo "$VERSION_ID") != 12 ]]; then
+    TEST_PACKAGES+=(labwc grim wtype wlrctl)
+fi
 # The arm64 leg (scripts/test-arm64.sh) cross-builds with Debian's cross
 # compilers against the build dependencies as :arm64 (deps.sh --build-deps
 # --arch arm64) and runs the tests under qemu-user; the benchmarks' X damage

@@ -10,19 +10,6 @@
 source "$(dirname "$0")/lib.sh" "$1"
 VBLANK_PAINTS=${2:?path to bench/vblank_paints}
 
-# paced COUNT...: the counter's line, "... 0/1/2+ NONE ONE MORE one ...",
-# shows frames that carry the program's paints once, hardly ever twice (at
-# most 2 in 100: Qt's own repaints, as for a menu just closed, and a paint
-# late on a loaded machine), and a frame missed now and then (at least 80
-# in 100 carry one).
-paced() {
-    local line none one more
-    line=$("$@") || return 1
-    echo "  $line"
-    read -r none one more < <(frame_counts <<<"$line")
-    local all=$((none + one + more))
-    ((all > 100 && 100 * more <= 2 * all && 100 * one >= 80 * all))
-}
 # commits_per_frame SECONDS: weston's frames against the program's commits.
 commits_per_frame() {
     timeout "$1" weston-debug timeline >"$E2E_TMP/timeline" 2>/dev/null

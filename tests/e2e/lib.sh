@@ -151,6 +151,19 @@ cpu_ticks() { sed 's/.*) //' "/proc/$1/stat" | awk '{print $12 + $13}'; }
 # A frame counter's last words, "... 0/1/2+ NONE ONE MORE one ...": frames
 # with no, one and more paints (or commits).
 frame_counts() { sed -E 's|.* 0/1/2\+ [a-z]+ ([0-9]+) ([0-9]+) ([0-9]+) one .*|\1 \2 \3|'; }
+# paced COUNT...: the counter's line, "... 0/1/2+ NONE ONE MORE one ...",
+# shows frames that carry the program's paints once, hardly ever twice (at
+# most 2 in 100: Qt's own repaints, as for a menu just closed, and a paint
+# late on a loaded machine), and a frame missed now and then (at least 80
+# in 100 carry one).
+paced() {
+    local line none one more
+    line=$("$@") || return 1
+    echo "  $line"
+    read -r none one more < <(frame_counts <<<"$line")
+    local all=$((none + one + more))
+    ((all > 100 && 100 * more <= 2 * all && 100 * one >= 80 * all))
+}
 
 still_running() { sleep 1; kill -0 "$APP_PID" 2>/dev/null && ! grep -q '^State:.*Z' "/proc/$APP_PID/status"; }
 # ends_with STATUS: the program ends within 10 s with that status. Call it
