@@ -77,12 +77,10 @@ bool displayMissing()
     return (triesWayland || triesX) && !wayland && !x;
 }
 
-// The user's choice, as it was before the program made one.
-QString userPlatforms;
-
 QString platformNote()
 {
-    return userPlatforms.isEmpty() ? QString() : " (QT_QPA_PLATFORM=" + userPlatforms + ")";
+    const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM");
+    return platform.isEmpty() ? QString() : " (QT_QPA_PLATFORM=" + platform + ")";
 }
 
 // What is missing, for each kind of display Qt tried.
@@ -166,21 +164,8 @@ void running(QtMsgType type, const QMessageLogContext& context, const QString& t
 
 } // namespace
 
-QByteArray preferredPlatforms(const QByteArray& userChoice, const QByteArray& waylandDisplay, const QByteArray& sessionType)
-{
-    // An X session takes X; in a Wayland session Qt takes Wayland, but on
-    // GNOME's, where it keeps to XWayland on purpose.
-    if (!userChoice.isEmpty() || waylandDisplay.isEmpty() || sessionType == "x11" || sessionType == "wayland")
-        return {};
-    return "wayland;xcb";
-}
-
 void holdStartupMessages()
 {
-    userPlatforms = qEnvironmentVariable("QT_QPA_PLATFORM");
-    const QByteArray platforms = preferredPlatforms(qgetenv("QT_QPA_PLATFORM"), qgetenv("WAYLAND_DISPLAY"), qgetenv("XDG_SESSION_TYPE"));
-    if (!platforms.isEmpty())
-        qputenv("QT_QPA_PLATFORM", platforms);
     qtHandler = qInstallMessageHandler(heldBack);
 }
 

@@ -2,7 +2,6 @@
 
 #include "rig.h"
 #include "runtime/clock.h"
-#include "runtime/display.h"
 #include "runtime/random.h"
 #include "runtime/settings_portal.h"
 #include "runtime/timers.h"
@@ -296,30 +295,6 @@ private slots:
         QFETCH(QVariantList, reply);
         QFETCH(bool, dark);
         QCOMPARE(rt::SettingsPortal::saysDark(reply), dark);
-    }
-
-    // Which display the program asks Qt for, by what the environment says.
-    void platformPreference_data()
-    {
-        QTest::addColumn<QByteArray>("user");
-        QTest::addColumn<QByteArray>("wayland");
-        QTest::addColumn<QByteArray>("session");
-        QTest::addColumn<QByteArray>("asked");
-        QTest::newRow("a kiosk's compositor from a console: Wayland first") << QByteArray() << QByteArray("wayland-0") << QByteArray("tty") << QByteArray("wayland;xcb");
-        QTest::newRow("no session type: Wayland first") << QByteArray() << QByteArray("wayland-1") << QByteArray() << QByteArray("wayland;xcb");
-        QTest::newRow("the user's choice stays") << QByteArray("xcb") << QByteArray("wayland-0") << QByteArray("tty") << QByteArray();
-        QTest::newRow("an X session: Qt's X") << QByteArray() << QByteArray("wayland-0") << QByteArray("x11") << QByteArray();
-        QTest::newRow("a Wayland session: Qt's own choice") << QByteArray() << QByteArray("wayland-0") << QByteArray("wayland") << QByteArray();
-        QTest::newRow("no Wayland display") << QByteArray() << QByteArray() << QByteArray("tty") << QByteArray();
-    }
-
-    void platformPreference()
-    {
-        QFETCH(QByteArray, user);
-        QFETCH(QByteArray, wayland);
-        QFETCH(QByteArray, session);
-        QFETCH(QByteArray, asked);
-        QCOMPARE(rt::preferredPlatforms(user, wayland, session), asked);
     }
 };
 
