@@ -22,6 +22,25 @@ namespace {
 
 QList<QByteArray> held;
 QtMessageHandler qtHandler = nullptr;
+bool glTurnedOff = false;
+
+// Every pixel reaches a Wayland compositor through shared memory, yet Qt's
+// client-buffer integration loads a GL driver that draws nothing: with
+// Mesa's, more than half the program's memory. Turned off by a name Qt has
+// no integration for, unless the user chose one.
+void noGlDriver()
+{
+    if (qEnvironmentVariableIsSet("QT_WAYLAND_CLIENT_BUFFER_INTEGRATION"))
+        return;
+    qputenv("QT_WAYLAND_CLIENT_BUFFER_INTEGRATION", "none");
+    glTurnedOff = true;
+}
+
+// Qt's two warnings that it found no integration by that name.
+bool aboutNoGl(const QMessageLogContext& context, const QString& text)
+{
+    return glTurnedOff && qstrcmp(context.category, "qt.qpa.wayland") == 0 && text.contains(QLatin1String("client buffer integration"));
+}
 
 // Qt finds the "wayland" platform in this plugin, and skips Wayland without it.
 bool waylandPluginInstalled()
@@ -147,6 +166,8 @@ bool displayLost(QtMsgType type, const QString& text)
 // the reason.
 void heldBack(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
+    if (aboutNoGl(context, text))
+        return;
     const QString line = qFormatLogMessage(type, context, text);
     if (type == QtFatalMsg)
         endWith(displayMissing() ? noDisplayLine() : cannotStartLines(line));
@@ -159,13 +180,15 @@ void running(QtMsgType type, const QMessageLogContext& context, const QString& t
 {
     if (displayLost(type, text))
         endWith("brisora: " + text);
-    qtHandler(type, context, text);
+    if (!aboutNoGl(context, text))
+        qtHandler(type, context, text);
 }
 
 } // namespace
 
 void holdStartupMessages()
 {
+    noGlDriver();
     qtHandler = qInstallMessageHandler(heldBack);
 }
 

@@ -9,6 +9,7 @@ namespace rt {
 
 // Call before the QApplication is made: Qt's start-up messages are held
 // back, and if no display can be opened the line says what is missing.
+// Under Wayland no GL driver is loaded, unless the user asks for one.
 void holdStartupMessages();
 // Call once it is made: the held messages are passed on, and from then on
 // a lost Wayland compositor ends the program.

@@ -36,6 +36,13 @@ cut_off() {
         (($(grep -c '^brisora: the X server closed the connection the vblanks came on' "$APP_ERR") == 1))
 }
 
+# gl_free: under Wayland no GL driver is mapped (every pixel goes through
+# shared memory), and Qt says nothing of the integration it was denied.
+gl_free() {
+    echo "  $(grep VmRSS "/proc/$APP_PID/status")"
+    ! grep -qE '/dri/|libLLVM|libEGL_mesa' "/proc/$APP_PID/maps" && ! grep -q 'client buffer integration' "$APP_ERR"
+}
+
 # small_commits: the program's commits under weston repaint what changed:
 # the median commit damages the label's step (342 x 86 pixels, where it was
 # and is) and a few squares, no more (from weston's protocol log).
@@ -268,6 +275,7 @@ xdotool mousemove --sync 0 0
 check "Wayland: Vantrel, one colour over the whole surface but the label's text" vantrel vantrel 337 81
 check "Wayland: Vantrel, one change in each frame weston shows" paced commits_per_frame 3
 check "Wayland: Vantrel, the overlay's few buffers mapped once" few_buffers
+check "Wayland: no GL driver loaded" gl_free
 check "Wayland: Confettii again: the last fade colour stays, new squares on it" back_to_confettii
 check "Wayland: Qt's decoration shows the title" wait_for 5 reads 1280 "$SY" 0 0 "Brisora.*by: Eolafie Quenwick.*Click Mouse to end"
 check "Wayland: the key a ends it with status 0" key_ends a
