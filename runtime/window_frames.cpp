@@ -21,7 +21,7 @@ std::unique_ptr<WindowFrames> WindowFrames::of(QWindow& window)
 {
     const QString platform = QGuiApplication::platformName();
     if (platform == QLatin1String("xcb"))
-        return presentFrames(window);
+        return x11Frames(window);
     if (platform.startsWith(QLatin1String("wayland")))
         return waylandFrames(window);
     return nullptr;

@@ -22,7 +22,7 @@ public:
     ~WindowFrames() override;
 
     // The window system's clock for the window; null where it has none
-    // (Qt's offscreen platform, an X server without Present).
+    // (Qt's offscreen platform).
     static std::unique_ptr<WindowFrames> of(QWindow& window);
 
     bool serves() const override { return exposed_ && visible_; }
@@ -56,7 +56,7 @@ private:
 };
 
 // The two kinds, for WindowFrames::of.
-std::unique_ptr<WindowFrames> presentFrames(QWindow& window);
+std::unique_ptr<WindowFrames> x11Frames(QWindow& window);
 std::unique_ptr<WindowFrames> waylandFrames(QWindow& window);
 
 } // namespace rt

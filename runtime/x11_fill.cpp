@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <QtEndian>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -122,10 +123,17 @@ private:
         label.drawOn(p);
         p.end();
         const QPoint to = (at + text.topLeft()) * ratio;
-        xcb_put_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, window_, gc_, static_cast<std::uint16_t>(picture_.width()),
-                      static_cast<std::uint16_t>(picture_.height()), static_cast<std::int16_t>(to.x()),
-                      static_cast<std::int16_t>(to.y()), 0, 24, static_cast<std::uint32_t>(picture_.sizeInBytes()),
-                      picture_.constBits());
+        // In strips of whole rows, each within the server's largest request
+        // (the core protocol's 256 KB where BIG-REQUESTS is off).
+        const int stride = static_cast<int>(picture_.bytesPerLine());
+        const auto most = xcb_get_maximum_request_length(connection_) * 4 - sizeof(xcb_put_image_request_t);
+        const int rows = std::max(1, static_cast<int>(most / static_cast<std::uint32_t>(stride)));
+        for (int y = 0; y < picture_.height(); y += rows) {
+            const int strip = std::min(rows, picture_.height() - y);
+            xcb_put_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, window_, gc_, static_cast<std::uint16_t>(picture_.width()),
+                          static_cast<std::uint16_t>(strip), static_cast<std::int16_t>(to.x()), static_cast<std::int16_t>(to.y() + y),
+                          0, 24, static_cast<std::uint32_t>(strip * stride), picture_.constScanLine(y));
+        }
     }
 
     xcb_connection_t* connection_;

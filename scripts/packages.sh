@@ -13,14 +13,13 @@ PACKAGE_PACKAGES=(git)
 # weston (nested in Xvfb) too, and beside a private session bus with a global
 # menu service on it (dbus-daemon, python3-dbus, python3-gi) as a desktop's.
 # A screen reader's view is read from a private accessibility bus
-# (at-spi2-core, python3-pyatspi), beside a stand-in settings portal. The
-# program's own X connection is found with xrestop, to be closed.
+# (at-spi2-core, python3-pyatspi), beside a stand-in settings portal.
 # The package test checks the package with lintian, runs its autopkgtest and
 # finds its manual page with man; the kiosk example, which runs cage, with
 # systemd-analyze, and the kiosk test runs cage (nested in Xvfb on Debian 12).
 TEST_PACKAGES=(libxcb-damage0-dev xvfb xauth openbox weston xdotool x11-utils imagemagick strace binutils tesseract-ocr
     desktop-file-utils appstream groff-base python3 lintian autopkgtest man-db dbus-daemon python3-dbus python3-gi
-    at-spi2-core python3-pyatspi xrestop systemd cage)
+    at-spi2-core python3-pyatspi systemd cage)
 # The kiosk test runs the program under cage and labwc, headless where cage
 # takes a virtual keyboard (Debian 13), seen with grim and keyed with wtype;
 # labwc's pointer is moved aside with wlrctl. Debian 12 has no labwc.

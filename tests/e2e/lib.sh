@@ -5,6 +5,7 @@
 set -uo pipefail
 BRISORA_BIN=${1:?path to the brisora binary}
 E2E_TMP=$(mktemp -d)
+XVFB_ARGS=()
 E2E_FAILED=0 E2E_RUNS=0 APP_PID= XVFB_PID= WM_PID= WID= BUS_PID= MENU_PID=
 # Qt warns on stderr without a runtime directory; a login session has one.
 export XDG_RUNTIME_DIR=$E2E_TMP/runtime
@@ -43,11 +44,11 @@ wait_for() {
 
 # start_x [WIDTHxHEIGHT [bare]]: an X server on a free display, with openbox
 # once its start-up has run (a window mapped before that may stay unmapped),
-# or bare.
+# or bare; XVFB_ARGS, an array, adds to the server's arguments.
 start_x() {
     stop_x
     rm -f "$E2E_TMP/display" "$E2E_TMP/wm-ready"
-    Xvfb -displayfd 9 -screen 0 "${1:-1280x800}x24" -nolisten tcp 9>"$E2E_TMP/display" 2>/dev/null &
+    Xvfb -displayfd 9 -screen 0 "${1:-1280x800}x24" -nolisten tcp "${XVFB_ARGS[@]}" 9>"$E2E_TMP/display" 2>/dev/null &
     XVFB_PID=$!
     wait_for 20 test -s "$E2E_TMP/display" || { fail "Xvfb starts"; finish; }
     export DISPLAY=:$(cat "$E2E_TMP/display") QT_QPA_PLATFORM=xcb
