@@ -5,8 +5,10 @@
 #include <QPluginLoader>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <utility>
 #include <wayland-client.h>
@@ -23,30 +25,6 @@ namespace {
 QList<QByteArray> held;
 QtMessageHandler qtHandler = nullptr;
 bool glTurnedOff = false;
-
-// Every pixel reaches a Wayland compositor through shared memory, yet Qt's
-// client-buffer integration loads a GL driver that draws nothing: with
-// Mesa's, more than half the program's memory. Turned off by a name Qt has
-// no integration for, unless the user chose one.
-void noGlDriver()
-{
-    if (qEnvironmentVariableIsSet("QT_WAYLAND_CLIENT_BUFFER_INTEGRATION"))
-        return;
-    qputenv("QT_WAYLAND_CLIENT_BUFFER_INTEGRATION", "none");
-    glTurnedOff = true;
-}
-
-// Qt's two warnings that it found no integration by that name.
-bool aboutNoGl(const QMessageLogContext& context, const QString& text)
-{
-    return glTurnedOff && qstrcmp(context.category, "qt.qpa.wayland") == 0 && text.contains(QLatin1String("client buffer integration"));
-}
-
-// Qt finds the "wayland" platform in this plugin, and skips Wayland without it.
-bool waylandPluginInstalled()
-{
-    return !QPluginLoader(QStringLiteral("platforms/qwayland-generic")).fileName().isEmpty();
-}
 
 // The kinds of display the user's choice of platforms ("name:options;...")
 // lets Qt try (without a choice, Qt tries Wayland and then X).
@@ -83,6 +61,59 @@ bool xAnswers()
     const bool answers = !xcb_connection_has_error(connection);
     xcb_disconnect(connection);
     return answers;
+}
+
+// Whether the compositor draws windows' decorations where asked
+// (xdg-decoration), so that Qt draws none.
+bool compositorDecorates()
+{
+    wl_display* display = wl_display_connect(nullptr);
+    if (!display)
+        return false;
+    bool offered = false;
+    static const wl_registry_listener listener{
+        [](void* data, wl_registry*, std::uint32_t, const char* interface, std::uint32_t) {
+            if (std::strcmp(interface, "zxdg_decoration_manager_v1") == 0)
+                *static_cast<bool*>(data) = true;
+        },
+        [](void*, wl_registry*, std::uint32_t) {}};
+    wl_registry* registry = wl_display_get_registry(display);
+    wl_registry_add_listener(registry, &listener, &offered);
+    wl_display_roundtrip(display);
+    wl_registry_destroy(registry);
+    wl_display_disconnect(display);
+    return offered;
+}
+
+// Every pixel reaches a Wayland compositor through shared memory, yet Qt's
+// client-buffer integration loads a GL driver that draws nothing: with
+// Mesa's, more than half the program's memory. Turned off by a name Qt has
+// no integration for, unless the user chose one. Before Qt 6.8 (6.4 at
+// least) Qt draws a window's title bar only with an integration: there it
+// is turned off only where Qt draws none.
+void noGlDriver()
+{
+    if (qEnvironmentVariableIsSet("QT_WAYLAND_CLIENT_BUFFER_INTEGRATION") || !tried().wayland ||
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return;
+#if QT_VERSION < QT_VERSION_CHECK(6, 8, 0)
+    if (!qEnvironmentVariableIntValue("QT_WAYLAND_DISABLE_WINDOWDECORATION") && !compositorDecorates())
+        return;
+#endif
+    qputenv("QT_WAYLAND_CLIENT_BUFFER_INTEGRATION", "none");
+    glTurnedOff = true;
+}
+
+// Qt's two warnings that it found no integration by that name.
+bool aboutNoGl(const QMessageLogContext& context, const QString& text)
+{
+    return glTurnedOff && qstrcmp(context.category, "qt.qpa.wayland") == 0 && text.contains(QLatin1String("client buffer integration"));
+}
+
+// Qt finds the "wayland" platform in this plugin, and skips Wayland without it.
+bool waylandPluginInstalled()
+{
+    return !QPluginLoader(QStringLiteral("platforms/qwayland-generic")).fileName().isEmpty();
 }
 
 // Qt failed for want of a display when it tried one at least and none it

@@ -152,6 +152,14 @@ ends_with_key() {
     wait_for 10 test -s "$KIOSK/status" && [[ $(cat "$KIOSK/status") == 0 ]]
 }
 
+# gl_free: the program maps no GL driver: the compositor decorates the
+# window or nobody does, so every pixel goes through shared memory.
+gl_free() {
+    local pid
+    pid=$(pgrep -n -f "^$KIOSK/brisora") && grep -q '\.so' "/proc/$pid/maps" &&
+        ! grep -qE '/dri/|libLLVM|libEGL_mesa' "/proc/$pid/maps"
+}
+
 # run NAME ARRANGED SAID COMPOSITOR...: the checks under one compositor,
 # which arranges the window so (fills_output or maximised, as SAID).
 run() {
@@ -161,6 +169,7 @@ run() {
     check "$1: $3" wait_for 10 "$2"
     check "$1: the menu bar at the window's top, below any title bar" wait_for 5 reads 300 80 0 0 "Screen Saver" Options
     check "$1: one commit in each frame" paced commits_per_frame 3
+    check "$1: no GL driver loaded" gl_free
     check "$1: Vantrel chosen from the Screen Saver menu" choose_vantrel
     # labwc draws its pointer over the surface: onto its title bar with it.
     [[ $1 != labwc ]] || wayland wlrctl pointer move -5000 -5000
