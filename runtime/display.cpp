@@ -63,6 +63,7 @@ bool xAnswers()
     return answers;
 }
 
+#if QT_VERSION < QT_VERSION_CHECK(6, 8, 0)
 // Whether the compositor draws windows' decorations where asked
 // (xdg-decoration), so that Qt draws none.
 bool compositorDecorates()
@@ -84,6 +85,7 @@ bool compositorDecorates()
     wl_display_disconnect(display);
     return offered;
 }
+#endif
 
 // Every pixel reaches a Wayland compositor through shared memory, yet Qt's
 // client-buffer integration loads a GL driver that draws nothing: with

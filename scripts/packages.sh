@@ -23,8 +23,11 @@ TEST_PACKAGES=(libxcb-damage0-dev xvfb xauth openbox weston xdotool x11-utils im
 # The kiosk test runs the program under cage and labwc, headless where cage
 # takes a virtual keyboard (Debian 13), seen with grim and keyed with wtype;
 # labwc's pointer is moved aside with wlrctl. Debian 12 has no labwc.
+# Debian 12's cage will not start without Xwayland to offer.
 if [[ $(. /etc/os-release && echo "$VERSION_ID") != 12 ]]; then
     TEST_PACKAGES+=(labwc grim wtype wlrctl)
+else
+    TEST_PACKAGES+=(xwayland)
 fi
 # The arm64 leg (scripts/test-arm64.sh) cross-builds with Debian's cross
 # compilers against the build dependencies as :arm64 (deps.sh --build-deps
