@@ -1,5 +1,5 @@
 // The timers' deadlines, delivered by the event loop, and their catch-up
-// while unseen; their ticks on the display's frames are timer_frames.cpp's.
+// while unseen; their ticks on the display's frames are the frame pacer's.
 
 #include "runtime/timers.h"
 
@@ -10,7 +10,11 @@ namespace rt {
 
 using std::chrono::nanoseconds;
 
-TimerHub::TimerHub(Clock& clock, Drive drive) : clock_(clock), drive_(drive)
+TimerHub::TimerHub(Clock& clock, Drive drive)
+    : clock_(clock),
+      drive_(drive),
+      pacer_(clock, kShortestPeriod, [this](nanoseconds deadline) { aimFrameTimers(deadline); }, [this] { deliverDue(); },
+             [this] { rearm(); })
 {
     wake_.setSingleShot(true);
     wake_.setTimerType(Qt::PreciseTimer);
@@ -70,7 +74,7 @@ void TimerHub::deliverDue()
         if (t->followsFrames()) {
             // Due with no frame: the frames have stopped coming. The period
             // takes over until they come again.
-            onFrames_ = onFrames_ && inFrame_;
+            pacer_.dueWithoutFrame();
             framed = true;
         }
         delivered = true;
@@ -79,14 +83,23 @@ void TimerHub::deliverDue()
         tick(*t, deadline);
     }
     dueScratch_.swap(due);
-    if (framed) {
-        lastFrameTick_ = now;
-        if (onFrames_)
-            aimFrameTimers(now + watchdog());
-    }
+    if (framed)
+        pacer_.ticked(now);
     if (delivered && (framed || !frameTimerRuns()) && !stopped_ && present)
         present();
     rearm();
+}
+
+void TimerHub::aimFrameTimers(nanoseconds deadline)
+{
+    for (Timer* t : timers_)
+        if (t->followsFrames())
+            t->aim(deadline);
+}
+
+bool TimerHub::frameTimerRuns() const
+{
+    return std::any_of(timers_.begin(), timers_.end(), [](const Timer* t) { return t->enabled_ && t->followsFrames(); });
 }
 
 void TimerHub::tick(Timer& timer, nanoseconds deadline)
@@ -140,6 +153,7 @@ std::optional<nanoseconds> TimerHub::nextDeadline() const
 void TimerHub::stopAll()
 {
     stopped_ = true;
+    pacer_.stop();
     wake_.stop();
 }
 
@@ -161,7 +175,7 @@ std::optional<nanoseconds> TimerHub::nextWake() const
         // A slower timer may wait up to one tick of the fastest ones past
         // its deadline (never until its next), so that it rides on their
         // wake or frame: one wake instead of two, same mean rate.
-        const nanoseconds ride = onFrames_ ? tickInterval() : kShortestPeriod;
+        const nanoseconds ride = pacer_.onFrames() ? pacer_.tickInterval() : kShortestPeriod;
         const nanoseconds slack = t->followsFrames() ? nanoseconds(0) : std::min(ride, t->period_ - nanoseconds(1));
         const nanoseconds latest = t->nextDeadline() + slack;
         if (!wake || latest < *wake)
@@ -217,8 +231,8 @@ void Timer::restart()
     start_ = hub_.clock_.steadyNow();
     ticksSinceStart_ = 1;
     // On frames, the first tick comes with a frame.
-    if (followsFrames() && hub_.onFrames_)
-        aim(start_ + hub_.watchdog());
+    if (followsFrames() && hub_.pacer_.onFrames())
+        aim(start_ + hub_.pacer_.watchdog());
 }
 
 void Timer::aim(nanoseconds deadline)

@@ -9,11 +9,11 @@
 
 #include "runtime/clock.h"
 #include "runtime/frame_clock.h"
+#include "runtime/frame_pacer.h"
 
 #include <QTimer>
 #include <chrono>
 #include <functional>
-#include <limits>
 #include <optional>
 #include <vector>
 
@@ -30,10 +30,6 @@ public:
 
     // 15.625 ms: 64 ticks a second.
     static constexpr std::chrono::nanoseconds kShortestPeriod{15'625'000};
-    // Frames of a display refreshing so many times a second that make one
-    // tick: the rate nearest 64 a second, never over 80.
-    static int framesPerTick(double refreshHz);
-
     // While unseen, the longest sleep; and how far back a wake catches up
     // (further back, the machine or the program stood still: a stall).
     static constexpr std::chrono::nanoseconds kUnseenWake{1'000'000'000};
@@ -65,8 +61,8 @@ public:
     // The timers held at the shortest period tick on these frames while
     // they come (none: on their period). When none has come for three
     // ticks' time, the period takes over until they come again.
-    void followFrames(FrameClock* frames);
-    bool onFrames() const { return onFrames_; }
+    void followFrames(FrameClock* frames) { pacer_.follow(frames); }
+    bool onFrames() const { return pacer_.onFrames(); }
     // Called after each round of ticks in which a frame timer ticked (each
     // round, while none runs): the window shows what changed.
     std::function<void()> present;
@@ -84,15 +80,9 @@ private:
     // Every tick due, each at its deadline.
     void catchUp();
     void tick(Timer& timer, std::chrono::nanoseconds deadline);
-    void frame(int frames);
-    void framesChanged();
-    void askForFrame();
     // All the frame timers' next deadline.
     void aimFrameTimers(std::chrono::nanoseconds deadline);
     bool frameTimerRuns() const;
-    // The time between two ticks on frames.
-    std::chrono::nanoseconds tickInterval() const { return tickInterval_; }
-    std::chrono::nanoseconds watchdog() const { return 3 * tickInterval_; }
 
     Clock& clock_;
     Drive drive_;
@@ -102,15 +92,7 @@ private:
     std::vector<Timer*> timers_;
     std::vector<Timer*> dueScratch_;
     QTimer wake_;
-
-    FrameClock* frames_ = nullptr;
-    bool onFrames_ = false;
-    bool inFrame_ = false;
-    bool asked_ = false;
-    int framesPerTick_ = 1;
-    std::chrono::nanoseconds tickInterval_ = kShortestPeriod;
-    int framesSinceTick_ = 0;
-    std::chrono::nanoseconds lastFrameTick_{std::numeric_limits<std::int64_t>::min() / 2};
+    FramePacer pacer_;
 };
 
 class Timer {

@@ -152,7 +152,7 @@ private slots:
     {
         QFETCH(double, refreshHz);
         QFETCH(int, frames);
-        QCOMPARE(rt::TimerHub::framesPerTick(refreshHz), frames);
+        QCOMPARE(rt::FramePacer::framesPerTick(refreshHz), frames);
     }
 
     void pacing_data()

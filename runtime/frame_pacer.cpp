@@ -1,8 +1,4 @@
-// The timers held at the shortest period on the display's frames: each
-// frame (or n-th frame on a fast display) ticks them, and when frames stop
-// coming their period takes over until they come again.
-
-#include "runtime/timers.h"
+#include "runtime/frame_pacer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,7 +7,13 @@ namespace rt {
 
 using std::chrono::nanoseconds;
 
-void TimerHub::followFrames(FrameClock* frames)
+FramePacer::FramePacer(Clock& clock, nanoseconds period, std::function<void(nanoseconds)> aim, std::function<void()> deliver,
+                       std::function<void()> rearm)
+    : clock_(clock), period_(period), aim_(std::move(aim)), deliver_(std::move(deliver)), rearm_(std::move(rearm)), tickInterval_(period)
+{
+}
+
+void FramePacer::follow(FrameClock* frames)
 {
     if (frames_) {
         frames_->onFrame = nullptr;
@@ -26,7 +28,14 @@ void TimerHub::followFrames(FrameClock* frames)
     framesChanged();
 }
 
-void TimerHub::frame(int frames)
+void FramePacer::ticked(nanoseconds now)
+{
+    lastTick_ = now;
+    if (onFrames_)
+        aim_(now + watchdog());
+}
+
+void FramePacer::frame(int frames)
 {
     if (stopped_ || !frames_ || !frames_->serves())
         return;
@@ -38,16 +47,16 @@ void TimerHub::frame(int frames)
     if (framesSinceTick_ >= framesPerTick_) {
         framesSinceTick_ = 0;
         // Never two ticks in one frame, if the period ticked just now.
-        aimFrameTimers(now - lastFrameTick_ >= tickInterval() / 2 ? now : lastFrameTick_ + watchdog());
+        aim_(now - lastTick_ >= tickInterval() / 2 ? now : lastTick_ + watchdog());
     }
     // Asked first, so that the request goes out with the paint.
     askForFrame();
     inFrame_ = true;
-    deliverDue();
+    deliver_();
     inFrame_ = false;
 }
 
-void TimerHub::framesChanged()
+void FramePacer::framesChanged()
 {
     const bool serves = frames_ && frames_->serves();
     const double rate = frames_ ? frames_->refreshRate() : 0;
@@ -59,14 +68,14 @@ void TimerHub::framesChanged()
         // The period takes over from the last tick.
         if (onFrames_) {
             onFrames_ = false;
-            aimFrameTimers(lastFrameTick_ + kShortestPeriod);
+            aim_(lastTick_ + period_);
         }
     }
     askForFrame();
-    rearm();
+    rearm_();
 }
 
-void TimerHub::askForFrame()
+void FramePacer::askForFrame()
 {
     if (stopped_ || asked_ || !frames_ || !frames_->serves())
         return;
@@ -74,19 +83,7 @@ void TimerHub::askForFrame()
     frames_->request(std::max(1, framesPerTick_ - framesSinceTick_));
 }
 
-void TimerHub::aimFrameTimers(nanoseconds deadline)
-{
-    for (Timer* t : timers_)
-        if (t->followsFrames())
-            t->aim(deadline);
-}
-
-bool TimerHub::frameTimerRuns() const
-{
-    return std::any_of(timers_.begin(), timers_.end(), [](const Timer* t) { return t->enabled_ && t->followsFrames(); });
-}
-
-int TimerHub::framesPerTick(double refreshHz)
+int FramePacer::framesPerTick(double refreshHz)
 {
     const double rate = refreshHz > 0 ? refreshHz : 60;
     // The fewest frames that keep to 80 ticks a second, or one more if
