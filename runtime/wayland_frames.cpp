@@ -115,7 +115,7 @@ private:
             silence_.start(std::chrono::ceil<std::chrono::milliseconds>(kSilence - waited));
     }
 
-    void reexposed() override { setVisible(true); }
+    void exposedAgain() override { setVisible(true); }
 
     steady_clock::duration period() const
     {

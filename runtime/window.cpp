@@ -207,10 +207,11 @@ void Window::whenSeen(std::function<void()> catchUp)
 
 void Window::setExposed(bool exposed)
 {
+    const bool again = exposed && !exposed_;
     exposed_ = exposed;
+    if (again && frames_)
+        frames_->exposedAgain();
     updateSeen();
-    if (frames_)
-        frames_->setExposed(exposed);
 }
 
 void Window::updateSeen()
@@ -226,6 +227,8 @@ void Window::updateSeen()
     if (paced_)
         paced_->setSeen(seen);
     seen_ = seen;
+    if (frames_)
+        frames_->setSeen(seen);
     if (seen)
         for (const auto& catchUp : catchUps_)
             catchUp();

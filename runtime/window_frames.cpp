@@ -33,13 +33,11 @@ double WindowFrames::refreshRate() const
     return screen ? screen->refreshRate() : 0;
 }
 
-void WindowFrames::setExposed(bool exposed)
+void WindowFrames::setSeen(bool seen)
 {
-    if (exposed == exposed_)
+    if (seen == seen_)
         return;
-    exposed_ = exposed;
-    if (exposed)
-        reexposed();
+    seen_ = seen;
     changed();
 }
 

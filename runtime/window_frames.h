@@ -25,14 +25,17 @@ public:
     // (Qt's offscreen platform).
     static std::unique_ptr<WindowFrames> of(QWindow& window);
 
-    bool serves() const override { return exposed_ && visible_; }
+    // Frames come only while the window is seen: the window decides that
+    // (Window::updateSeen), from Qt's exposure and visible().
+    bool serves() const override { return seen_; }
+    void setSeen(bool seen);
     double refreshRate() const override;
-    // Nobody sees a window that is not exposed: it gets no frames.
-    void setExposed(bool exposed);
     // Whether the window system lets anyone see the window, where it says
     // more than Qt's exposure does.
     bool visible() const { return visible_; }
     std::function<void()> onVisibility;
+    // Qt exposed the window again after it was not.
+    virtual void exposedAgain() {}
     // The window system's own fill of the surface with its plain colour;
     // null where it has none.
     virtual std::unique_ptr<WindowFill> fill(QWidget&) { return nullptr; }
@@ -41,15 +44,13 @@ protected:
     explicit WindowFrames(QWindow& window);
     void changed();
     void setVisible(bool visible);
-    // Exposed again after it was not.
-    virtual void reexposed() {}
 
     QWindow& window_;
 
 private:
     void follow(QScreen* screen);
 
-    bool exposed_ = false;
+    bool seen_ = false;
     bool visible_ = true;
     QObject context_;
     QMetaObject::Connection rateChanged_;
