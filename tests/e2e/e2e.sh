@@ -4,11 +4,13 @@
 # desktop's global menu service), what ends it and what does not, the
 # confetti, the red figure and the Vantrel effect on screen, the same
 # picture at a scale factor of 2, no file written and no socket but the
-# display's, a display lost or missing, and a start that fails otherwise.
-# Then as a Wayland client. On both, the label steps once a frame.
-#   e2e.sh BRISORA VBLANK_PAINTS
+# display's, a display lost or missing, and a start that fails otherwise;
+# Vantrel held still, as Qt would draw it, at three scales. Then as a
+# Wayland client. On both, the label steps once a frame.
+#   e2e.sh BRISORA VBLANK_PAINTS PICTURE_PROBE
 source "$(dirname "$0")/lib.sh" "$1"
 VBLANK_PAINTS=${2:?path to bench/vblank_paints}
+PICTURE_PROBE=${3:?path to tests/picture_probe}
 
 # commits_per_frame SECONDS: weston's frames against the program's commits.
 commits_per_frame() {
@@ -20,6 +22,26 @@ commits_per_frame() {
 # second, so that no frame comes and the timer stands in (under weston, Qt
 # takes the window for unexposed too); then one paint a frame again.
 after_stall() { kill -STOP "$1"; sleep 0.5; kill -CONT "$1"; sleep 0.5; paced "${@:2}"; }
+
+# same_picture WHERE [VAR=value...]: the program held still in Vantrel with
+# its label WHERE (middle; top: across the surface's top edge), by the
+# probe; what the screen shows of the window's content, menu bar and all,
+# is Qt's own drawing of that state, pixel for pixel.
+same_picture() {
+    local ref=$E2E_TMP/reference.png differ x y
+    rm -f "$ref"
+    BRISORA_BIN=$PICTURE_PROBE start_app LANG=C LC_ALL=C PROBE_FREEZE="$1" PROBE_OUT="$ref" "${@:2}" || return 1
+    wait_for 10 is_maximised && choose alt+s Down && wait_for 30 test -s "$ref" || { echo "  not held still"; return 1; }
+    sleep 0.3
+    screenshot "$E2E_TMP/held.png"
+    read -r x y < <(client_origin)
+    convert "$E2E_TMP/held.png" -crop "$(identify -format %wx%h "$ref")+$x+$y" +repage "$E2E_TMP/held-window.png"
+    differ=$(compare -metric AE "$E2E_TMP/held-window.png" "$ref" null: 2>&1)
+    kill "$APP_PID"
+    wait "$APP_PID" 2>/dev/null
+    echo "  $differ pixels differ"
+    [[ $differ == 0 ]]
+}
 
 # silent_vblanks: on a server that takes the requests for vblanks and never
 # tells them, the timer paces: the label moves on, then Vantrel's colour
@@ -240,6 +262,13 @@ choose alt+s Down
 check "scale 2: Vantrel, one colour but the label's text" vantrel vantrel 674 162
 check "scale 2: the key q ends it with status 0" key_ends q
 
+# Vantrel held still: the X server's fill and the label's text put as an
+# image (scales 1 and 2), or Qt's painting (1.5), show what Qt would draw.
+for scale in 1 1.5 2; do
+    check "scale $scale: Vantrel as Qt draws it, the label in the middle" same_picture middle QT_SCALE_FACTOR=$scale
+    check "scale $scale: Vantrel as Qt draws it, the label across the top edge" same_picture top QT_SCALE_FACTOR=$scale
+done
+
 # The X server gone under it: one line, status 1. Then no display to
 # open: one line that names what is missing.
 check "a lost display ends it with status 1 and one line, the program's" lost "$XVFB_PID" "^brisora: The X11 connection broke"
@@ -289,6 +318,8 @@ check "Wayland: Vantrel, the overlay's few buffers mapped once" few_buffers
 check "Wayland: Confettii again: the last fade colour stays, new squares on it" back_to_confettii
 check "Wayland: Qt's decoration shows the title" wait_for 5 reads 1280 "$SY" 0 0 "Brisora.*by: Eolafie Quenwick.*Click Mouse to end"
 check "Wayland: the key a ends it with status 0" key_ends a
+check "Wayland: Vantrel as Qt draws it, the label in the middle" same_picture middle
+check "Wayland: Vantrel as Qt draws it, the label across the top edge" same_picture top
 start_app LANG=C LC_ALL=C QT_WAYLAND_DISABLE_WINDOWDECORATION=1
 check "Wayland, no title bar for Qt to draw: no GL driver loaded" gl_free
 check "Wayland, no title bar for Qt to draw: the key a ends it with status 0" key_ends a
