@@ -44,10 +44,9 @@ public:
             std::free(attributes);
         }
         xcb_flush(connection_);
+        // Taken out again by the filter's own destructor.
         QCoreApplication::instance()->installNativeEventFilter(this);
     }
-
-    ~X11Frames() override { QCoreApplication::instance()->removeNativeEventFilter(this); }
 
     // A server without Present has no vblanks to give: a timer paces.
     bool serves() const override { return opcode_ && WindowFrames::serves(); }
