@@ -85,26 +85,26 @@ bool compositorDecorates()
     wl_display_disconnect(display);
     return offered;
 }
-#endif
 
-// Every pixel reaches a Wayland compositor through shared memory, yet Qt's
-// client-buffer integration loads a GL driver that draws nothing: with
-// Mesa's, more than half the program's memory. Turned off by a name Qt has
-// no integration for, unless the user chose one. Before Qt 6.8 (6.4 at
-// least) Qt draws a window's title bar only with an integration: there it
-// is turned off only where Qt draws none.
+// Every pixel reaches a Wayland compositor through shared memory, yet Qt
+// 6.4 loads its client-buffer integration, and with it a GL driver that
+// draws nothing (with Mesa's, more than half the program's memory), as soon
+// as a window asks whether it may have a title bar; it draws one only with
+// an integration. Where the compositor decorates windows there is none for
+// Qt to draw, and the integration is turned off by a name Qt has none for,
+// unless the user chose one. (Qt 6.8 loads it only for GL windows.)
 void noGlDriver()
 {
     if (qEnvironmentVariableIsSet("QT_WAYLAND_CLIENT_BUFFER_INTEGRATION") || !tried().wayland ||
-        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || qEnvironmentVariableIntValue("QT_WAYLAND_DISABLE_WINDOWDECORATION") ||
+        !compositorDecorates())
         return;
-#if QT_VERSION < QT_VERSION_CHECK(6, 8, 0)
-    if (!qEnvironmentVariableIntValue("QT_WAYLAND_DISABLE_WINDOWDECORATION") && !compositorDecorates())
-        return;
-#endif
     qputenv("QT_WAYLAND_CLIENT_BUFFER_INTEGRATION", "none");
     glTurnedOff = true;
 }
+#else
+void noGlDriver() {}
+#endif
 
 // Qt's two warnings that it found no integration by that name.
 bool aboutNoGl(const QMessageLogContext& context, const QString& text)

@@ -320,9 +320,6 @@ check "Wayland: Qt's decoration shows the title" wait_for 5 reads 1280 "$SY" 0 0
 check "Wayland: the key a ends it with status 0" key_ends a
 check "Wayland: Vantrel as Qt draws it, the label in the middle" same_picture middle
 check "Wayland: Vantrel as Qt draws it, the label across the top edge" same_picture top
-start_app LANG=C LC_ALL=C QT_WAYLAND_DISABLE_WINDOWDECORATION=1
-check "Wayland, no title bar for Qt to draw: no GL driver loaded" gl_free
-check "Wayland, no title bar for Qt to draw: the key a ends it with status 0" key_ends a
 start_app LANG=C LC_ALL=C
 check "Wayland: a press outside the label ends it at once with status 0" press_outside $((SX + 1000)) $((SY + 600))
 check "Wayland: a lost compositor ends it with status 1 and one line, the program's" lost "$WM_PID" "^brisora: The Wayland connection "
