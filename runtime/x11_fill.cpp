@@ -20,7 +20,11 @@ namespace {
 class X11Fill final : public WindowFill {
 public:
     X11Fill(xcb_connection_t* connection, xcb_window_t window, QWidget& surface)
-        : connection_(connection), window_(window), gc_(xcb_generate_id(connection)), surface_(surface)
+        : connection_(connection),
+          window_(window),
+          gc_(xcb_generate_id(connection)),
+          surface_(surface),
+          imageBytes_(xcb_get_maximum_request_length(connection) * 4 - sizeof(xcb_put_image_request_t))
     {
         const std::uint32_t noExposures = 0;
         xcb_create_gc(connection_, gc_, window_, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
@@ -31,10 +35,9 @@ public:
     bool fill(const QColor& colour) override
     {
         // Where a logical pixel is not a whole number of device pixels, the
-        // edges could not meet Qt's exactly; a broken connection shows
-        // nothing.
+        // edges could not meet Qt's exactly.
         const qreal ratio = surface_.devicePixelRatioF();
-        if (ratio != std::round(ratio) || xcb_connection_has_error(connection_))
+        if (ratio != std::round(ratio))
             return false;
         pixel_ = pixelOf(colour);
         filling_ = true;
@@ -126,8 +129,7 @@ private:
         // In strips of whole rows, each within the server's largest request
         // (the core protocol's 256 KB where BIG-REQUESTS is off).
         const int stride = static_cast<int>(picture_.bytesPerLine());
-        const auto most = xcb_get_maximum_request_length(connection_) * 4 - sizeof(xcb_put_image_request_t);
-        const int rows = std::max(1, static_cast<int>(most / static_cast<std::uint32_t>(stride)));
+        const int rows = std::max(1, static_cast<int>(imageBytes_ / static_cast<std::uint32_t>(stride)));
         for (int y = 0; y < picture_.height(); y += rows) {
             const int strip = std::min(rows, picture_.height() - y);
             xcb_put_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, window_, gc_, static_cast<std::uint16_t>(picture_.width()),
@@ -140,6 +142,8 @@ private:
     xcb_window_t window_;
     xcb_gcontext_t gc_;
     QWidget& surface_;
+    // The most image bytes one request takes.
+    std::uint32_t imageBytes_;
     std::uint32_t pixel_ = 0;
     bool filling_ = false;
     std::vector<xcb_rectangle_t> rects_;
