@@ -80,6 +80,12 @@ void FramePacer::askForFrame()
     if (stopped_ || asked_ || !frames_ || !frames_->serves())
         return;
     asked_ = true;
+    // The first frame asked for (at the start, or shown again): the timers
+    // wait for it, the period only if it is late, so that no paint goes
+    // before it that the display would never show. Under Wayland each such
+    // paint would take one more of the window's buffers for good.
+    if (!onFrames_)
+        aim_(clock_.steadyNow() + watchdog());
     frames_->request(std::max(1, framesPerTick_ - framesSinceTick_));
 }
 
