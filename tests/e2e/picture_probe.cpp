@@ -1,9 +1,9 @@
 // The program as it runs, held still in Vantrel for a picture: once the
-// effect has been on for a while, at the first frame shown with the label where PROBE_FREEZE
-// says (middle: wholly inside the surface; top: across its top edge), the
-// timers stop and Qt draws the window's content, in its device pixels, into
-// PROBE_OUT (PNG). The screen's picture of the window is then compared
-// with it.
+// effect has been on for a while, at the first frame shown with the label
+// where PROBE_FREEZE says (middle: wholly inside the surface; top: across
+// its top edge), the timers stop and Qt draws the window's content, in its
+// device pixels, into PROBE_OUT (PNG). The screen's picture of the window
+// is then compared with it.
 
 #include "app/form1.h"
 #include "runtime/display.h"
