@@ -9,7 +9,8 @@ namespace rt {
 
 // Call before the QApplication is made: Qt's start-up messages are held
 // back, and if no display can be opened the line says what is missing.
-// Under Wayland no GL driver is loaded, unless the user asks for one.
+// Under Wayland no GL driver is loaded, unless the user asks for one, and
+// the memory of large images is given back to the system when they go.
 void holdStartupMessages();
 // Call once it is made: the held messages are passed on, and from then on
 // a lost Wayland compositor ends the program.
