@@ -223,7 +223,8 @@ void running(QtMsgType type, const QMessageLogContext& context, const QString& t
 // freed. Under Wayland Qt drops an image of the whole window at the start,
 // after which every image comes from the heap, whose freed middle stays
 // the program's: 2 MB under weston. Held at glibc's starting value, large
-// images go back to the system; each costs a mapping, one every few seconds.
+// images go back to the system, at the cost of a mapping each: one every
+// few seconds, two or three a second at a scale of 2 on X11.
 void imagesGivenBack()
 {
     mallopt(M_MMAP_THRESHOLD, 128 * 1024);
